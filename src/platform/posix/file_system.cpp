@@ -1,0 +1,142 @@
+// POSIX files and folders, errors mapped onto Windows numbers.
+#include "file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include "errno_map.h"
+#include "unique_fd.h"
+
+namespace platform::posix {
+namespace {
+
+bool statIs(const std::string& path, mode_t type) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == type;
+}
+
+ErrorCode writeAll(const std::string& path, const std::string& bytes, mode_t mode) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+    if (!fd.open()) return setLastErrorFromErrno();
+    if (mode == 0600 && ::fchmod(fd.get(), 0600) != 0) return setLastErrorFromErrno();
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return setLastErrorFromErrno();
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd.release()) != 0) return setLastErrorFromErrno();
+    return winerr::success;
+}
+
+ErrorCode deleteTree(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return setLastErrorFromErrno();
+    if (!S_ISDIR(info.st_mode)) return ::unlink(path.c_str()) == 0 ? 0 : setLastErrorFromErrno();
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
+    if (!dir) return setLastErrorFromErrno();
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        if (const ErrorCode e = deleteTree(path + "/" + name)) return e;
+    }
+    return ::rmdir(path.c_str()) == 0 ? 0 : setLastErrorFromErrno();
+}
+
+}  // namespace
+
+bool PosixFileSystem::fileExists(const std::string& path) { return statIs(path, S_IFREG); }
+
+bool PosixFileSystem::folderExists(const std::string& path) { return statIs(path, S_IFDIR); }
+
+Result<std::string> PosixFileSystem::readFile(const std::string& path) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.open()) return Result<std::string>::failure(setLastErrorFromErrno());
+    std::string bytes;
+    char buffer[65536];
+    while (true) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return Result<std::string>::failure(setLastErrorFromErrno());
+        if (n == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return {bytes, winerr::success};
+}
+
+ErrorCode PosixFileSystem::writeFile(const std::string& path, const std::string& bytes) {
+    return writeAll(path, bytes, 0644);
+}
+
+ErrorCode PosixFileSystem::writePrivateFile(const std::string& path, const std::string& bytes) {
+    return writeAll(path, bytes, 0600);
+}
+
+ErrorCode PosixFileSystem::replaceFile(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : setLastErrorFromErrno();
+}
+
+ErrorCode PosixFileSystem::deleteFile(const std::string& path) {
+    if (statIs(path, S_IFDIR)) return setLastError(winerr::fileNotFound);
+    return ::unlink(path.c_str()) == 0 ? 0 : setLastErrorFromErrno();
+}
+
+ErrorCode PosixFileSystem::deleteFolder(const std::string& path) {
+    if (!statIs(path, S_IFDIR)) return setLastError(winerr::pathNotFound);
+    return deleteTree(path);
+}
+
+ErrorCode PosixFileSystem::createFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0755) == 0) return winerr::success;
+    return errno == ENOENT ? setLastError(winerr::pathNotFound) : setLastErrorFromErrno();
+}
+
+Result<std::vector<std::string>> PosixFileSystem::listFiles(const std::string& folder) {
+    using R = Result<std::vector<std::string>>;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) return R::failure(errno == ENOENT ? setLastError(winerr::pathNotFound)
+                                                : setLastErrorFromErrno());
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (statIs(folder + "/" + entry->d_name, S_IFREG)) names.emplace_back(entry->d_name);
+    }
+    return {names, winerr::success};
+}
+
+Result<std::string> PosixFileSystem::absolutePath(const std::string& path) {
+    if (!path.empty() && path.front() == '/') return {path, winerr::success};
+    char buffer[4096];
+    if (::getcwd(buffer, sizeof buffer) == nullptr)
+        return Result<std::string>::failure(setLastErrorFromErrno());
+    return {std::string(buffer) + (path.empty() ? "" : "/" + path), winerr::success};
+}
+
+Result<std::uint64_t> PosixFileSystem::freeSpace(const std::string& path) {
+    // The volume of the nearest folder that exists: the path itself need not.
+    std::string existing = path;
+    while (!statIs(existing, S_IFDIR) && existing.find('/') != std::string::npos) {
+        existing.erase(existing.find_last_of('/'));
+        if (existing.empty()) existing = "/";
+    }
+    struct statvfs info {};
+    if (::statvfs(existing.c_str(), &info) != 0)
+        return Result<std::uint64_t>::failure(setLastErrorFromErrno());
+    return {static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize, winerr::success};
+}
+
+std::string PosixFileSystem::tempFolder() {
+    const char* fromEnvironment = std::getenv("TMPDIR");
+    std::string folder = fromEnvironment && *fromEnvironment ? fromEnvironment : "/tmp";
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+}  // namespace platform::posix

@@ -1,0 +1,23 @@
+#pragma once
+#include "platform/file_system.h"
+
+namespace platform::posix {
+
+class PosixFileSystem final : public FileSystem {
+public:
+    bool fileExists(const std::string& path) override;
+    bool folderExists(const std::string& path) override;
+    Result<std::string> readFile(const std::string& path) override;
+    ErrorCode writeFile(const std::string& path, const std::string& bytes) override;
+    ErrorCode writePrivateFile(const std::string& path, const std::string& bytes) override;
+    ErrorCode replaceFile(const std::string& from, const std::string& to) override;
+    ErrorCode deleteFile(const std::string& path) override;
+    ErrorCode deleteFolder(const std::string& path) override;
+    ErrorCode createFolder(const std::string& path) override;
+    Result<std::vector<std::string>> listFiles(const std::string& folder) override;
+    Result<std::string> absolutePath(const std::string& path) override;
+    Result<std::uint64_t> freeSpace(const std::string& path) override;
+    std::string tempFolder() override;
+};
+
+}  // namespace platform::posix

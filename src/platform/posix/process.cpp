@@ -1,0 +1,188 @@
+// POSIX process runner: posix_spawn with three pipes, drained by poll.
+// No Windows spellings and no core logic belong here.
+#include "process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+
+#include "command_line.h"
+#include "errno_map.h"
+#include "unique_fd.h"
+
+extern char** environ;
+
+namespace platform::posix {
+namespace {
+
+struct Pipe {
+    Fd read;
+    Fd write;
+};
+
+bool makePipe(Pipe& pipe) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return false;
+    pipe.read.reset(fds[0]);
+    pipe.write.reset(fds[1]);
+    return true;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+int openPidFd(pid_t pid) {
+#ifdef SYS_pidfd_open
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+    return -1;
+#endif
+}
+
+class PosixChildProcess final : public ChildProcess {
+public:
+    PosixChildProcess(pid_t pid, Fd input, Fd output, Fd error)
+        : pid_(pid), input_(std::move(input)), output_(std::move(output)), error_(std::move(error)),
+          pidFd_(openPidFd(pid)) {}
+
+    ~PosixChildProcess() override {
+        if (!exited_) ::waitpid(pid_, nullptr, WNOHANG);
+    }
+
+    bool waitSlice(std::chrono::milliseconds slice, std::string& outBytes,
+                   std::string& errBytes) override {
+        using clock = std::chrono::steady_clock;
+        const auto deadline = clock::now() + slice;
+        while (!exited_) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - clock::now());
+            if (left.count() < 0) return false;
+            pollOnce(static_cast<int>(left.count()), outBytes, errBytes);
+            reapIfEnded();
+        }
+        // The child has ended: take what it left in the pipes, but do not wait
+        // for a grandchild that may still hold their write ends.
+        drainAvailable(output_, outBytes);
+        drainAvailable(error_, errBytes);
+        return true;
+    }
+
+    bool writeInput(const std::string& bytes) override {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(input_.get(), bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return setLastErrorFromErrno(), false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    int exitCode() const override { return exitCode_; }
+
+private:
+    void pollOnce(int timeoutMs, std::string& outBytes, std::string& errBytes) {
+        std::array<pollfd, 3> fds{};
+        nfds_t count = 0;
+        const auto add = [&](const Fd& fd) {
+            if (fd.open()) fds[count++] = pollfd{fd.get(), POLLIN, 0};
+        };
+        add(output_);
+        add(error_);
+        const bool watchPid = pidFd_.open();
+        if (watchPid) fds[count++] = pollfd{pidFd_.get(), POLLIN, 0};
+        // Without a pid descriptor the end of the child is noticed by a short re-poll.
+        const int timeout = watchPid ? timeoutMs : std::min(timeoutMs, 2);
+        if (::poll(fds.data(), count, timeout) <= 0) return;
+        for (nfds_t i = 0; i < count; ++i) {
+            if (fds[i].revents == 0) continue;
+            if (fds[i].fd == output_.get()) readOnce(output_, outBytes);
+            else if (fds[i].fd == error_.get()) readOnce(error_, errBytes);
+        }
+    }
+
+    static void readOnce(Fd& fd, std::string& bytes) {
+        char buffer[65536];
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+        else if (n == 0 || errno != EINTR) fd.reset();
+    }
+
+    static void drainAvailable(Fd& fd, std::string& bytes) {
+        if (!fd.open()) return;
+        ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) | O_NONBLOCK);
+        char buffer[65536];
+        while (true) {
+            const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+            if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+            else if (n < 0 && errno == EINTR) continue;
+            else break;
+        }
+    }
+
+    void reapIfEnded() {
+        int status = 0;
+        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done != pid_) return;
+        exited_ = true;
+        if (WIFEXITED(status)) exitCode_ = WEXITSTATUS(status);
+        else if (WIFSIGNALED(status)) exitCode_ = 128 + WTERMSIG(status);
+    }
+
+    pid_t pid_;
+    Fd input_, output_, error_, pidFd_;
+    bool exited_ = false;
+    int exitCode_ = 0;
+};
+
+class SpawnActions {
+public:
+    SpawnActions() { ::posix_spawn_file_actions_init(&actions_); }
+    ~SpawnActions() { ::posix_spawn_file_actions_destroy(&actions_); }
+    void dup(int from, int to) { ::posix_spawn_file_actions_adddup2(&actions_, from, to); }
+    const posix_spawn_file_actions_t* get() const { return &actions_; }
+
+private:
+    posix_spawn_file_actions_t actions_;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<ChildProcess>> PosixProcessLauncher::launch(const std::string& commandLine) {
+    using R = Result<std::unique_ptr<ChildProcess>>;
+    std::vector<std::string> words = splitWindowsCommandLine(commandLine);
+    if (words.empty()) return R::failure(setLastError(winerr::fileNotFound));
+    if (endsWith(words.front(), ".sh")) words.insert(words.begin(), "/bin/sh");
+
+    Pipe input, output, error;
+    if (!makePipe(input) || !makePipe(output) || !makePipe(error))
+        return R::failure(setLastErrorFromErrno());
+
+    SpawnActions actions;
+    actions.dup(input.read.get(), 0);
+    actions.dup(output.write.get(), 1);
+    actions.dup(error.write.get(), 2);
+
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    const int rc = ::posix_spawnp(&pid, argv[0], actions.get(), nullptr, argv.data(), environ);
+    if (rc != 0) return R::failure(setLastError(fromErrno(rc)));
+    return R{std::make_unique<PosixChildProcess>(pid, std::move(input.write), std::move(output.read),
+                                                 std::move(error.read)),
+             winerr::success};
+}
+
+}  // namespace platform::posix

@@ -1,0 +1,54 @@
+// Wires the POSIX implementations of every seam for a program's main.
+#include <signal.h>
+
+#include "clock.h"
+#include "code_pages.h"
+#include "console.h"
+#include "file_system.h"
+#include "message_box.h"
+#include "platform/platform.h"
+#include "platform/std_random.h"
+#include "process.h"
+#include "system_errors.h"
+
+namespace platform {
+
+const Conventions& hostConventions() {
+    static const Conventions conventions{"/", "", ".sh", "\n", false};
+    return conventions;
+}
+
+namespace posix {
+namespace {
+
+class PosixServices final : public SystemServices {
+public:
+    PosixServices(int argc, char** argv)
+        : console_(argc, argv), messageBoxes_(console_),
+          services_{files_, processes_, console_, messageBoxes_, codePages_,
+                    errors_, clock_,     random_,  hostConventions()} {
+        // A child that closes its input must not kill us when we answer it.
+        ::signal(SIGPIPE, SIG_IGN);
+    }
+    Services& services() override { return services_; }
+
+private:
+    PosixFileSystem files_;
+    PosixProcessLauncher processes_;
+    PosixConsole console_;
+    StdErrMessageBoxes messageBoxes_;
+    IconvCodePages codePages_;
+    PosixSystemErrors errors_;
+    PosixClock clock_;
+    StdRandom random_;
+    Services services_;
+};
+
+}  // namespace
+}  // namespace posix
+
+std::unique_ptr<SystemServices> makeSystemServices(int argc, char** argv) {
+    return std::make_unique<posix::PosixServices>(argc, argv);
+}
+
+}  // namespace platform

@@ -1,0 +1,13 @@
+#pragma once
+#include "platform/code_pages.h"
+
+namespace platform::win32 {
+
+class Win32CodePages final : public CodePages {
+public:
+    unsigned ansiCodePage() override;
+    Result<std::string> convert(const std::string& bytes, unsigned from, unsigned to,
+                                char fallback) override;
+};
+
+}  // namespace platform::win32

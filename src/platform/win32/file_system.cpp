@@ -1,0 +1,154 @@
+// Win32 files and folders through the ANSI kernel32 calls.
+#include "file_system.h"
+
+#include <windows.h>
+
+#include "scoped_handle.h"
+
+namespace platform::win32 {
+namespace {
+
+DWORD attributesOf(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+
+ErrorCode writeAll(const std::string& path, const std::string& bytes) {
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return ::GetLastError();
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        return ::GetLastError();
+    if (written != bytes.size()) return ERROR_DISK_FULL;
+    if (!::CloseHandle(file.release())) return ::GetLastError();
+    return ERROR_SUCCESS;
+}
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    ~FindHandle() {
+        if (valid()) ::FindClose(handle_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+ErrorCode deleteTree(const std::string& path) {
+    WIN32_FIND_DATAA entry;
+    {
+        FindHandle find(::FindFirstFileA((path + "\\*").c_str(), &entry));
+        if (find.valid()) {
+            do {
+                const std::string name = entry.cFileName;
+                if (name == "." || name == "..") continue;
+                const std::string child = path + "\\" + name;
+                ErrorCode error = ERROR_SUCCESS;
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    error = deleteTree(child);
+                } else {
+                    ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    if (!::DeleteFileA(child.c_str())) error = ::GetLastError();
+                }
+                if (error) return error;
+            } while (::FindNextFileA(find.get(), &entry));
+        }
+    }
+    return ::RemoveDirectoryA(path.c_str()) ? ERROR_SUCCESS : ::GetLastError();
+}
+
+}  // namespace
+
+bool Win32FileSystem::fileExists(const std::string& path) {
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::folderExists(const std::string& path) {
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+Result<std::string> Win32FileSystem::readFile(const std::string& path) {
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return Result<std::string>::failure(::GetLastError());
+    std::string bytes;
+    char buffer[65536];
+    DWORD count = 0;
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr) && count > 0)
+        bytes.append(buffer, count);
+    return {bytes, ERROR_SUCCESS};
+}
+
+ErrorCode Win32FileSystem::writeFile(const std::string& path, const std::string& bytes) {
+    return writeAll(path, bytes);
+}
+
+// Secrets go to the user's own temporary folder, whose access list already
+// admits only that user, the system and administrators.
+ErrorCode Win32FileSystem::writePrivateFile(const std::string& path, const std::string& bytes) {
+    return writeAll(path, bytes);
+}
+
+ErrorCode Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? ERROR_SUCCESS
+               : ::GetLastError();
+}
+
+ErrorCode Win32FileSystem::deleteFile(const std::string& path) {
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return ::DeleteFileA(path.c_str()) ? ERROR_SUCCESS : ::GetLastError();
+}
+
+ErrorCode Win32FileSystem::deleteFolder(const std::string& path) {
+    if (!folderExists(path)) return ERROR_PATH_NOT_FOUND;
+    return deleteTree(path);
+}
+
+ErrorCode Win32FileSystem::createFolder(const std::string& path) {
+    return ::CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : ::GetLastError();
+}
+
+Result<std::vector<std::string>> Win32FileSystem::listFiles(const std::string& folder) {
+    using R = Result<std::vector<std::string>>;
+    if (!folderExists(folder)) return R::failure(ERROR_PATH_NOT_FOUND);
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    FindHandle find(::FindFirstFileA((folder + "\\*").c_str(), &entry));
+    if (!find.valid()) return {names, ERROR_SUCCESS};
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(entry.cFileName);
+    } while (::FindNextFileA(find.get(), &entry));
+    return {names, ERROR_SUCCESS};
+}
+
+Result<std::string> Win32FileSystem::absolutePath(const std::string& path) {
+    char buffer[MAX_PATH * 2];
+    const DWORD length = ::GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    if (length == 0 || length >= sizeof buffer) return Result<std::string>::failure(::GetLastError());
+    return {std::string(buffer, length), ERROR_SUCCESS};
+}
+
+Result<std::uint64_t> Win32FileSystem::freeSpace(const std::string& path) {
+    // The drive's root: the folder itself need not exist.
+    const std::string root = path.size() >= 3 && path[1] == ':' ? path.substr(0, 3) : path;
+    ULARGE_INTEGER available{};
+    if (!::GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr))
+        return Result<std::uint64_t>::failure(::GetLastError());
+    return {available.QuadPart, ERROR_SUCCESS};
+}
+
+std::string Win32FileSystem::tempFolder() {
+    char buffer[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathA(sizeof buffer, buffer);
+    std::string folder(buffer, length);
+    while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+}  // namespace platform::win32

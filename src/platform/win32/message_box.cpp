@@ -1,0 +1,11 @@
+#include "message_box.h"
+
+#include <windows.h>
+
+namespace platform::win32 {
+
+void Win32MessageBoxes::showMessage(const std::string& text, const std::string& caption) {
+    ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+}
+
+}  // namespace platform::win32

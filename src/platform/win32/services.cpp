@@ -1,0 +1,48 @@
+// Wires the Win32 implementations of every seam for a program's main.
+#include "clock.h"
+#include "code_pages.h"
+#include "console.h"
+#include "file_system.h"
+#include "message_box.h"
+#include "platform/platform.h"
+#include "platform/std_random.h"
+#include "process.h"
+#include "system_errors.h"
+
+namespace platform {
+
+const Conventions& hostConventions() {
+    static const Conventions conventions{"\\", ".exe", ".bat", "\r\n", true};
+    return conventions;
+}
+
+namespace win32 {
+namespace {
+
+class Win32Services final : public SystemServices {
+public:
+    Win32Services()
+        : services_{files_, processes_, console_, messageBoxes_, codePages_,
+                    errors_, clock_,     random_,  hostConventions()} {}
+    Services& services() override { return services_; }
+
+private:
+    Win32FileSystem files_;
+    Win32ProcessLauncher processes_;
+    Win32Console console_;
+    Win32MessageBoxes messageBoxes_;
+    Win32CodePages codePages_;
+    Win32SystemErrors errors_;
+    Win32Clock clock_;
+    StdRandom random_;
+    Services services_;
+};
+
+}  // namespace
+}  // namespace win32
+
+std::unique_ptr<SystemServices> makeSystemServices(int, char**) {
+    return std::make_unique<win32::Win32Services>();
+}
+
+}  // namespace platform

@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "ActionArguments.h"
+
+namespace Quimbo {
+
+// Creates the action object of one code, hands it the fields and runs it.
+using ActionRunner = void (*)(platform::Services& services, Args& args, int& argsQty);
+
+struct ActionEntry {
+    std::int16_t code;
+    const char* name;
+    // Null while the action is not part of this build.
+    ActionRunner run;
+};
+
+// One entry for each of the codes 0 to 6.
+const ActionEntry* FindAction(std::int16_t code);
+
+}  // namespace Quimbo

@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/conventions.h"
+#include "platform/file_system.h"
+#include "platform/random.h"
+
+namespace Quimbo {
+
+// The file-system service that each action creates once and hands to every
+// helper object. Failures raise a FailureRecord with the run-time error's
+// number and text ("File not found", "Path not found", …).
+class FileSystemObject {
+public:
+    FileSystemObject(platform::FileSystem& files, platform::Random& random,
+                     const platform::Conventions& conventions);
+
+    const std::string& Separator() const { return conventions_.separator; }
+    std::string BuildPath(const std::string& folder, const std::string& name) const;
+    std::string GetParentFolderName(const std::string& path) const;
+
+    bool FileExists(const std::string& path);
+    bool FolderExists(const std::string& path);
+    std::string ReadAll(const std::string& path);
+    void WriteAll(const std::string& path, const std::string& text);
+    // For files that hold a secret: only the owner may read them.
+    void WritePrivate(const std::string& path, const std::string& text);
+    void ReplaceFile(const std::string& from, const std::string& to);
+    void DeleteFile(const std::string& path);
+    void DeleteFolder(const std::string& path);
+    void CreateFolder(const std::string& path);
+    std::vector<std::string> ListFiles(const std::string& folder);
+    std::string GetAbsolutePathName(const std::string& path);
+    std::uint64_t GetFreeSpace(const std::string& path);
+
+    // A fresh random file name ("radXXXXX.tmp"); the file is not created.
+    std::string GetTempName();
+    std::string TempFolder();
+
+private:
+    platform::FileSystem& files_;
+    platform::Random& random_;
+    const platform::Conventions& conventions_;
+};
+
+}  // namespace Quimbo

@@ -1,0 +1,78 @@
+// Action 6 of the utility run as the installer runs it, against Debian's real
+// MariaDB client and against small stand-in clients.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/TestSupport.h"
+
+namespace {
+
+using testsupport::runProgram;
+using testsupport::TempFolder;
+
+class MySQLVersionCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::makeFolders(install / "MySQL/bin");
+        testsupport::makeFolders(install / "tmp");
+        ::setenv("TMPDIR", (install / "tmp").c_str(), 1);
+    }
+    void TearDown() override { ::unsetenv("TMPDIR"); }
+
+    void installClient(const std::string& script) {
+        testsupport::writeFile(install / "MySQL/bin/mysql", "#!/bin/sh\n" + script, true);
+    }
+    testsupport::ProgramRun check() {
+        return runProgram("\"" + testsupport::binDir() + "/Quimbo\" \"6|" + install.path() + "\"");
+    }
+    void expectNoTemporaryFileLeft() {
+        EXPECT_EQ(testsupport::countFilesStartingWith(install / "tmp", "rad"), 0u);
+    }
+
+    TempFolder install;
+};
+
+TEST_F(MySQLVersionCheck, TheRealMariaDBClientIsAccepted) {
+    installClient("exec mariadb \"$@\"\n");
+    const auto run = check();
+    EXPECT_EQ(run.exitCode, 0) << "stdout: " << run.out << " stderr: " << run.err;
+    EXPECT_EQ(run.out, "");
+    expectNoTemporaryFileLeft();
+}
+
+TEST_F(MySQLVersionCheck, AnOldClientAnswersOneWithTheVersionAndItsLineBreak) {
+    installClient("echo 'mysql  Ver 14.7 Distrib 4.1.22, for Win32 (ia32)'\n");
+    const auto run = check();
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "4.1.22\n");
+    expectNoTemporaryFileLeft();
+}
+
+TEST_F(MySQLVersionCheck, AnAnswerWithoutDistribIsReadByItsFirstNumber) {
+    installClient("echo 'mysql  Ver 8.0.30 for Win64 on x86_64'\n");
+    EXPECT_EQ(check().exitCode, 0);
+}
+
+TEST_F(MySQLVersionCheck, AMissingOrFailingClientAnswersTwo) {
+    auto run = check();
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    expectNoTemporaryFileLeft();
+
+    installClient("echo 'mysql  Ver 14.14 Distrib 5.6.11' ; exit 3\n");
+    run = check();
+    EXPECT_EQ(run.exitCode, 2);
+    expectNoTemporaryFileLeft();
+}
+
+TEST_F(MySQLVersionCheck, AnInstallationFolderWithBlanksWorks) {
+    const std::string spaced = install / "my install";
+    testsupport::makeFolders(spaced + "/MySQL/bin");
+    testsupport::writeFile(spaced + "/MySQL/bin/mysql", "#!/bin/sh\nexec mariadb \"$@\"\n", true);
+    const auto run =
+        runProgram("\"" + testsupport::binDir() + "/Quimbo\" \"6|" + spaced + "\"");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+#pragma once
+#include <map>
+#include <set>
+#include <string>
+
+#include "FailureSchedule.h"
+#include "platform/file_system.h"
+
+namespace fakes {
+
+// An in-memory tree of files and folders with "/" as separator.
+class FakeFileSystem final : public platform::FileSystem {
+public:
+    std::map<std::string, std::string> files;
+    std::set<std::string> folders{"/", "/tmp"};
+    std::set<std::string> privateFiles;
+    std::uint64_t freeBytes = 1ull << 40;
+    FailureSchedule writes, deletes, creates;
+
+    bool fileExists(const std::string& path) override { return files.count(path) > 0; }
+    bool folderExists(const std::string& path) override { return folders.count(path) > 0; }
+
+    platform::Result<std::string> readFile(const std::string& path) override {
+        const auto found = files.find(path);
+        if (found == files.end()) return platform::Result<std::string>::failure(2);
+        return {found->second, 0};
+    }
+    platform::ErrorCode writeFile(const std::string& path, const std::string& bytes) override {
+        if (const auto e = writes.next()) return e;
+        if (!folderExists(parentOf(path))) return platform::winerr::pathNotFound;
+        files[path] = bytes;
+        return 0;
+    }
+    platform::ErrorCode writePrivateFile(const std::string& path, const std::string& bytes) override {
+        const auto e = writeFile(path, bytes);
+        if (e == 0) privateFiles.insert(path);
+        return e;
+    }
+    platform::ErrorCode replaceFile(const std::string& from, const std::string& to) override {
+        const auto found = files.find(from);
+        if (found == files.end()) return platform::winerr::fileNotFound;
+        files[to] = found->second;
+        files.erase(found);
+        return 0;
+    }
+    platform::ErrorCode deleteFile(const std::string& path) override {
+        if (const auto e = deletes.next()) return e;
+        return files.erase(path) ? 0 : platform::winerr::fileNotFound;
+    }
+    platform::ErrorCode deleteFolder(const std::string& path) override {
+        if (const auto e = deletes.next()) return e;
+        if (!folders.erase(path)) return platform::winerr::pathNotFound;
+        eraseBelow(path);
+        return 0;
+    }
+    platform::ErrorCode createFolder(const std::string& path) override {
+        if (const auto e = creates.next()) return e;
+        if (folderExists(path)) return platform::winerr::alreadyExists;
+        if (!folderExists(parentOf(path))) return platform::winerr::pathNotFound;
+        folders.insert(path);
+        return 0;
+    }
+    platform::Result<std::vector<std::string>> listFiles(const std::string& folder) override {
+        if (!folderExists(folder)) return platform::Result<std::vector<std::string>>::failure(3);
+        std::vector<std::string> names;
+        for (const auto& [path, bytes] : files) {
+            if (parentOf(path) == folder) names.push_back(path.substr(folder.size() + 1));
+        }
+        return {names, 0};
+    }
+    platform::Result<std::string> absolutePath(const std::string& path) override {
+        return {path.empty() || path[0] != '/' ? "/work/" + path : path, 0};
+    }
+    platform::Result<std::uint64_t> freeSpace(const std::string&) override { return {freeBytes, 0}; }
+    std::string tempFolder() override { return "/tmp"; }
+
+    static std::string parentOf(const std::string& path) {
+        const auto slash = path.find_last_of('/');
+        if (slash == std::string::npos) return "";
+        return slash == 0 ? "/" : path.substr(0, slash);
+    }
+
+private:
+    void eraseBelow(const std::string& folder) {
+        const std::string prefix = folder + "/";
+        for (auto it = files.begin(); it != files.end();)
+            it = it->first.rfind(prefix, 0) == 0 ? files.erase(it) : std::next(it);
+        for (auto it = folders.begin(); it != folders.end();)
+            it = it->rfind(prefix, 0) == 0 ? folders.erase(it) : std::next(it);
+    }
+};
+
+}  // namespace fakes
