@@ -1,0 +1,71 @@
+// Action 6 of Quimbo.exe under Wine: the generated .bat with CHCP, the Win32
+// runner and ExitWithCode, against a stand-in mysql.exe.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "support/WineSupport.h"
+
+namespace {
+
+using winesupport::runProgram;
+
+class QuimboVersionCheckUnderWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        winesupport::makeFolder(install / "MySQL");
+        winesupport::makeFolder(install / "MySQL\\bin");
+        winesupport::makeFolder(install / "tmp");
+        ::SetEnvironmentVariableA("TMP", (install / "tmp").c_str());
+        ::SetEnvironmentVariableA("TEMP", (install / "tmp").c_str());
+    }
+    void TearDown() override {
+        ::SetEnvironmentVariableA("FAKE_MYSQL_VERSION_LINE", nullptr);
+        ::SetEnvironmentVariableA("FAKE_MYSQL_EXIT", nullptr);
+    }
+    void installClient(const char* versionLine, const char* exitCode = "0") {
+        winesupport::copyFile(winesupport::fixturesFolder() + "\\mysql.exe",
+                              install / "MySQL\\bin\\mysql.exe");
+        ::SetEnvironmentVariableA("FAKE_MYSQL_VERSION_LINE", versionLine);
+        ::SetEnvironmentVariableA("FAKE_MYSQL_EXIT", exitCode);
+    }
+    winesupport::ProgramRun check(const std::string& line) {
+        return runProgram("\"" + winesupport::programFolder() + "\\Quimbo.exe\" " + line);
+    }
+    winesupport::TempFolder install;
+};
+
+TEST_F(QuimboVersionCheckUnderWine, ACurrentClientAnswersZero) {
+    installClient("mysql  Ver 14.14 Distrib 5.6.11, for Win32 (x86)");
+    const auto run = check("6|" + install.path());
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(winesupport::countFilesStartingWith(install / "tmp", "rad"), 0u);
+}
+
+TEST_F(QuimboVersionCheckUnderWine, AnOldClientAnswersOneWithTheVersionText) {
+    installClient("mysql  Ver 14.7 Distrib 4.1.22, for Win32 (ia32)");
+    const auto run = check("6|" + install.path());
+    EXPECT_EQ(run.exitCode, 1);
+    // The pattern's "." takes the CR of the client's CR LF, leaving the LF.
+    EXPECT_EQ(run.out, "4.1.22\n");
+}
+
+TEST_F(QuimboVersionCheckUnderWine, AMissingOrFailingClientAnswersTwo) {
+    EXPECT_EQ(check("6|" + install.path()).exitCode, 2);
+    installClient("mysql  Ver 14.14 Distrib 5.6.11", "4");
+    EXPECT_EQ(check("6|" + install.path()).exitCode, 2);
+}
+
+TEST_F(QuimboVersionCheckUnderWine, AWrongFieldCountShowsAMessageBoxAndEndsWithZero) {
+    installClient("mysql  Ver 14.14 Distrib 5.6.11");
+    platform::win32::Win32ProcessLauncher launcher;
+    auto launched = launcher.launch("\"" + winesupport::programFolder() + "\\Quimbo.exe\" 6|a|b");
+    ASSERT_TRUE(launched.ok());
+    EXPECT_TRUE(winesupport::dismissMessageBox("Quimbo", 20000));
+    std::string out, err;
+    while (!launched.value->waitSlice(std::chrono::milliseconds(100), out, err)) {
+    }
+    EXPECT_EQ(launched.value->exitCode(), 0);
+}
+
+}  // namespace
