@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "fakes/FakeServices.h"
+#include "frame/ExecCmdModule.h"
+#include "frame/ExitFuncsModule.h"
+#include "frame/FailureRecord.h"
+#include "frame/PipeFuncsModule.h"
+#include "frame/UnzipUtilTimeoutHandler.h"
+
+namespace {
+
+using namespace Quimbo;
+
+struct RecordingHandler : IWaitTimeoutHandler {
+    std::vector<std::pair<std::string, std::string>> seen;
+    void handleWaitTimeOut(const std::string& out, const std::string& err,
+                           platform::ChildProcess&) override {
+        seen.emplace_back(out, err);
+    }
+};
+
+TEST(ExecCmd, CollectsBothStreamsAndCallsTheHandlerAfterEverySliceButTheLast) {
+    fakes::FakeServices fake;
+    fake.processes.children.push_back({{"a", "b", "c"}, {"", "x", ""}, 3, "", 0});
+    RecordingHandler handler;
+    std::string err = "old", out = "old";
+    EXPECT_EQ(ExecCmd(fake.services, "\"/bin/tool\" -v", err, out, &handler), 3);
+    EXPECT_EQ(out, "abc");
+    EXPECT_EQ(err, "x");
+    ASSERT_EQ(handler.seen.size(), 2u);
+    EXPECT_EQ(handler.seen[0], (std::pair<std::string, std::string>{"a", ""}));
+    EXPECT_EQ(handler.seen[1], (std::pair<std::string, std::string>{"ab", "x"}));
+}
+
+TEST(ExecCmd, ALaunchFailureReturnsMinus1000WithReasonAndProgram) {
+    fakes::FakeServices fake;
+    fake.processes.launchError = platform::winerr::fileNotFound;
+    std::string err, out = "kept";
+    EXPECT_EQ(ExecCmd(fake.services, "\"C:\\no where\\tool.exe\" -x", err, out), execCmdLaunchFailed);
+    EXPECT_EQ(err, "System error 2. File: C:\\no where\\tool.exe");
+    EXPECT_EQ(out, "kept");
+}
+
+TEST(ExecCmd, TheProgramOfALineWithoutTwoQuotesIsTheWholeLine) {
+    EXPECT_EQ(ProgramOfCommandLine("tool -x"), "tool -x");
+    EXPECT_EQ(ProgramOfCommandLine("\"tool -x"), "\"tool -x");
+    EXPECT_EQ(ProgramOfCommandLine("run \"a b\" \"c\""), "a b");
+}
+
+TEST(ExecCmd, UnzipHandlerAnswersNoOnceDiskFullAppearsAndAtEveryLaterSlice) {
+    fakes::FakeServices fake;
+    fake.processes.children.push_back({{"", "", "", ""}, {"", "error: disk full?", "", ""}, 50, "", 0});
+    UnzipUtilTimeoutHandler handler;
+    std::string err, out;
+    EXPECT_EQ(ExecCmd(fake.services, "unzip", err, out, &handler), 50);
+    EXPECT_EQ(fake.processes.children[0].inputReceived, "n\r\nn\r\n");
+}
+
+TEST(ExecCmd, UnzipHandlerIgnoresOtherTextsAndOtherCases) {
+    fakes::FakeServices fake;
+    fake.processes.children.push_back({{"", "", ""}, {"Disk Full", "disk is full", ""}, 0, "", 0});
+    UnzipUtilTimeoutHandler handler;
+    std::string err, out;
+    ExecCmd(fake.services, "unzip", err, out, &handler);
+    EXPECT_EQ(fake.processes.children[0].inputReceived, "");
+}
+
+TEST(ExecCmd, FailuresRaisedByTheHandlerPropagate) {
+    struct Raising : IWaitTimeoutHandler {
+        void handleWaitTimeOut(const std::string&, const std::string&, platform::ChildProcess&) override {
+            throw FailureRecord{77, "handler", "stop"};
+        }
+    } handler;
+    fakes::FakeServices fake;
+    fake.processes.children.push_back({{"", ""}, {}, 0, "", 0});
+    std::string err, out;
+    EXPECT_THROW(ExecCmd(fake.services, "x", err, out, &handler), FailureRecord);
+}
+
+TEST(WriteStdOut, RaisesOnAFailedOrShortWriteAndWritesNothingForEmptyText) {
+    fakes::FakeConsole console;
+    EXPECT_NO_THROW(WriteStdOut(console, ""));
+    EXPECT_TRUE(console.outWrites.empty());
+    console.writeLimit = 2;
+    try {
+        WriteStdOut(console, "abc");
+        FAIL();
+    } catch (const FailureRecord& failure) {
+        EXPECT_EQ(failure.number, 1002);
+        EXPECT_EQ(failure.description, "Incomplete write operation");
+    }
+    console.writeError = platform::winerr::invalidHandle;
+    try {
+        WriteStdOut(console, "abc");
+        FAIL();
+    } catch (const FailureRecord& failure) {
+        EXPECT_EQ(failure.number, 1001);
+        EXPECT_EQ(failure.description, "Unable to write to standard output");
+    }
+}
+
+TEST(ExitWithCode, WritesTheFirst1023CharactersInOneWriteThenEnds) {
+    fakes::FakeConsole console;
+    std::string message(2000, 'm');
+    message[1022] = 'L';
+    try {
+        ExitWithCode(console, 2011, message);
+    } catch (const fakes::ProcessExited& exited) {
+        EXPECT_EQ(exited.code, 2011);
+    }
+    ASSERT_EQ(console.outWrites.size(), 1u);
+    EXPECT_EQ(console.outWrites[0].size(), 1023u);
+    EXPECT_EQ(console.outWrites[0].back(), 'L');
+}
+
+TEST(ExitWithCode, IgnoresAFailedWriteAndStillEnds) {
+    fakes::FakeConsole console;
+    console.writeError = platform::winerr::invalidHandle;
+    try {
+        ExitWithCode(console, 1, "text");
+        FAIL() << "the process must end";
+    } catch (const fakes::ProcessExited& exited) {
+        EXPECT_EQ(exited.code, 1);
+    }
+}
+
+}  // namespace
