@@ -60,4 +60,9 @@ std::size_t countFilesStartingWith(const std::string& folder, const std::string&
 
 std::string binDir() { return HARVELLA_BIN_DIR; }
 
+unsigned fileMode(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
+}
+
 }  // namespace testsupport

@@ -34,5 +34,7 @@ void makeFolders(const std::string& path);
 std::size_t countFilesStartingWith(const std::string& folder, const std::string& prefix);
 
 std::string binDir();
+// The permission bits of a file (0600 …).
+unsigned fileMode(const std::string& path);
 
 }  // namespace testsupport

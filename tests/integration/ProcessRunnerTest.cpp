@@ -1,0 +1,105 @@
+// The process runner and the POSIX seams against real processes and files.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "frame/ExecCmdModule.h"
+#include "frame/UnzipUtilTimeoutHandler.h"
+#include "platform/platform.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using namespace Quimbo;
+
+struct ProcessRunner : ::testing::Test {
+    std::unique_ptr<platform::SystemServices> system = platform::makeSystemServices(0, nullptr);
+    platform::Services& services = system->services();
+    testsupport::TempFolder folder;
+
+    std::string script(const std::string& name, const std::string& body) {
+        const std::string path = folder / name;
+        testsupport::writeFile(path, "#!/bin/sh\n" + body, true);
+        return path;
+    }
+};
+
+TEST_F(ProcessRunner, AMissingProgramGivesMinus1000AndTheSystemTextWithTheProgram) {
+    std::string err, out = "kept";
+    EXPECT_EQ(ExecCmd(services, "\"/no/such dir/tool\" --x", err, out), execCmdLaunchFailed);
+    EXPECT_EQ(err, "The system cannot find the file specified. File: /no/such dir/tool");
+    EXPECT_EQ(out, "kept");
+}
+
+TEST_F(ProcessRunner, BothStreamsArriveCompleteWithTheExitCodeEvenFromAnInstantChild) {
+    const auto tool = script("both.sh", "printf out1; printf err1 >&2; printf out2; exit 3\n");
+    std::string err, out;
+    EXPECT_EQ(ExecCmd(services, "\"" + tool + "\"", err, out), 3);
+    EXPECT_EQ(out, "out1out2");
+    EXPECT_EQ(err, "err1");
+}
+
+TEST_F(ProcessRunner, ArgumentsFollowTheWindowsQuotingRules) {
+    std::string err, out;
+    ExecCmd(services, "printf \"%s|\" \"a b\" c\\\"d \"\"", err, out);
+    EXPECT_EQ(out, "a b|c\"d||");
+}
+
+TEST_F(ProcessRunner, AChildWritingFarMoreThanAPipeHoldsIsNeverStalled) {
+    std::string err, out;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(ExecCmd(services, "head -c 8388608 /dev/zero", err, out), 0);
+    EXPECT_EQ(out.size(), 8388608u);
+    // 8 MiB in 20 ms slices of 4 KiB would take over 40 s; continuous draining takes milliseconds.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
+TEST_F(ProcessRunner, TheHandlerAnswersThroughStandardInput) {
+    const auto tool = script("prompt.sh",
+                             "echo 'error: disk full; continue? (y/n)' >&2\n"
+                             "read answer\n"
+                             "[ \"$answer\" = \"n$(printf '\\r')\" ] && exit 50\n"
+                             "exit 1\n");
+    UnzipUtilTimeoutHandler handler;
+    std::string err, out;
+    EXPECT_EQ(ExecCmd(services, "\"" + tool + "\"", err, out, &handler), 50);
+}
+
+TEST_F(ProcessRunner, ReturnsWhenTheChildEndsEvenIfAGrandchildKeepsThePipesOpen) {
+    const auto tool = script("daemon.sh", "echo started\nsleep 5 &\nexit 0\n");
+    std::string err, out;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(ExecCmd(services, "\"" + tool + "\"", err, out), 0);
+    EXPECT_EQ(out, "started\n");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
+}
+
+TEST(CodePages, Cp866CyrillicBecomesCp1251AndUnmappableBecomesZero) {
+    auto system = platform::makeSystemServices(0, nullptr);
+    auto& codePages = system->services().codePages;
+    // "Привет" in CP866 and in CP1251.
+    const std::string cp866 = "\x8f\xe0\xa8\xa2\xa5\xe2";
+    const auto converted = codePages.convert(cp866, 866, 1251, '0');
+    ASSERT_TRUE(converted.ok());
+    EXPECT_EQ(converted.value, "\xcf\xf0\xe8\xe2\xe5\xf2");
+    // The box-drawing character 0xB0 of CP866 has no place in CP1251.
+    EXPECT_EQ(codePages.convert("a\xb0" "b", 866, 1251, '0').value, "a0b");
+}
+
+TEST(PosixSeams, FilesAndFoldersReportWindowsErrorNumbers) {
+    auto system = platform::makeSystemServices(0, nullptr);
+    auto& files = system->services().files;
+    testsupport::TempFolder folder;
+    EXPECT_EQ(files.readFile(folder / "missing").error, platform::winerr::fileNotFound);
+    EXPECT_EQ(files.createFolder(folder / "a/b"), platform::winerr::pathNotFound);
+    EXPECT_EQ(files.createFolder(folder / "a"), platform::winerr::success);
+    EXPECT_EQ(files.createFolder(folder / "a"), platform::winerr::fileExists);
+    EXPECT_EQ(files.writePrivateFile(folder / "a/secret", "pw"), platform::winerr::success);
+    EXPECT_EQ(testsupport::fileMode(folder / "a/secret"), 0600);
+    EXPECT_EQ(files.deleteFolder(folder / "a"), platform::winerr::success);
+    EXPECT_FALSE(files.folderExists(folder / "a"));
+    EXPECT_GT(files.freeSpace(folder / "not/yet/there").value, 0u);
+    EXPECT_EQ(system->services().errors.text(5), "Access is denied.");
+}
+
+}  // namespace
