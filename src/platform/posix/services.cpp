@@ -1,10 +1,12 @@
 // Wires the POSIX implementations of every seam for a program's main.
 #include <signal.h>
+#include <unistd.h>
 
 #include "clock.h"
 #include "code_pages.h"
 #include "console.h"
 #include "file_system.h"
+#include "foreign_windows.h"
 #include "message_box.h"
 #include "platform/platform.h"
 #include "platform/std_random.h"
@@ -24,9 +26,9 @@ namespace {
 class PosixServices final : public SystemServices {
 public:
     PosixServices(int argc, char** argv)
-        : console_(argc, argv), messageBoxes_(console_),
+        : console_(argc, argv), messageBoxes_(console_), page_(console_, ::isatty(2) == 1),
           services_{files_, processes_, console_, messageBoxes_, codePages_,
-                    errors_, clock_,     random_,  hostConventions()} {
+                    errors_, clock_,     random_,  hostConventions(), page_} {
         // A child that closes its input must not kill us when we answer it.
         ::signal(SIGPIPE, SIG_IGN);
     }
@@ -41,6 +43,7 @@ private:
     PosixSystemErrors errors_;
     PosixClock clock_;
     StdRandom random_;
+    TerminalPage page_;
     Services services_;
 };
 

@@ -3,6 +3,7 @@
 #include "code_pages.h"
 #include "console.h"
 #include "file_system.h"
+#include "foreign_windows.h"
 #include "message_box.h"
 #include "platform/platform.h"
 #include "platform/std_random.h"
@@ -23,7 +24,7 @@ class Win32Services final : public SystemServices {
 public:
     Win32Services()
         : services_{files_, processes_, console_, messageBoxes_, codePages_,
-                    errors_, clock_,     random_,  hostConventions()} {}
+                    errors_, clock_,     random_,  hostConventions(), windows_} {}
     Services& services() override { return services_; }
 
 private:
@@ -35,6 +36,7 @@ private:
     Win32SystemErrors errors_;
     Win32Clock clock_;
     StdRandom random_;
+    Win32ForeignWindows windows_;
     Services services_;
 };
 

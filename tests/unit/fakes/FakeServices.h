@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "FakeFileSystem.h"
+#include "FakeForeignWindows.h"
 #include "FakeProcesses.h"
 #include "platform/platform.h"
 
@@ -111,8 +112,9 @@ struct FakeServices {
     FakeSystemErrors errors;
     FakeClock clock;
     FakeRandom random;
+    FakeForeignWindows windows;
     platform::Services services{files,  processes, console, messageBoxes,      codePages,
-                                errors, clock,     random,  linuxConventions()};
+                                errors, clock,     random,  linuxConventions(), windows};
 };
 
 }  // namespace fakes

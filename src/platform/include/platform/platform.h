@@ -6,6 +6,7 @@
 #include "platform/console.h"
 #include "platform/conventions.h"
 #include "platform/file_system.h"
+#include "platform/foreign_windows.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/random.h"
@@ -25,6 +26,7 @@ struct Services {
     Clock& clock;
     Random& random;
     const Conventions& conventions;
+    ForeignWindows& windows;
 };
 
 // Owns the real implementations; `services` refers into it.
