@@ -1,0 +1,7 @@
+// Harvella_Access: wires the real platform services for the launcher.
+#include "platform/platform.h"
+
+int main(int argc, char** argv) {
+    const auto system = platform::makeSystemServices(argc, argv);
+    return 0;
+}
