@@ -4,9 +4,13 @@ namespace Quimbo {
 
 std::string CommandFileText(const platform::Conventions& conventions, unsigned ansiCodePage,
                             const std::string& commandLine) {
-    const std::string header = conventions.commandFileSetsCodePage
-                                   ? "CHCP " + std::to_string(ansiCodePage)
-                                   : std::string("#!/bin/sh");
+    return CommandFileText(conventions, std::to_string(ansiCodePage), commandLine);
+}
+
+std::string CommandFileText(const platform::Conventions& conventions,
+                            const std::string& codePageText, const std::string& commandLine) {
+    const std::string header = conventions.commandFileSetsCodePage ? "CHCP " + codePageText
+                                                                   : std::string("#!/bin/sh");
     return header + conventions.commandFileLineBreak + commandLine;
 }
 
