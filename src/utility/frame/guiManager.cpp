@@ -1,10 +1,9 @@
 #include "guiManager.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <limits>
 
 #include "ExitFuncsModule.h"
+#include "VbConversions.h"
 #include "VbErrors.h"
 
 namespace Quimbo {
@@ -20,25 +19,6 @@ const char* const rtfBlackColours = "{\\colortbl;\\red0\\green0\\blue0;}";
 const char* const rtfBodyStart =
     "{\\*\\generator Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\cf1\\lang1033\\f0\\fs20 ";
 const char* const rtfTail = "\\cf0\\lang1049\\f1\\par}";
-
-// A number given as text, as the script runtime converts it: blanks around it,
-// a sign, decimals rounded half to even.
-std::int32_t handleFromText(const std::string& text) {
-    const auto begin = text.find_first_not_of(' ');
-    const auto end = text.find_last_not_of(' ');
-    if (begin == std::string::npos) throw vbError(VbError::typeMismatch, source);
-    const std::string number = text.substr(begin, end - begin + 1);
-    if (number.find_first_not_of("0123456789+-.eE") != std::string::npos)
-        throw vbError(VbError::typeMismatch, source);
-    char* stop = nullptr;
-    const double value = std::strtod(number.c_str(), &stop);
-    if (stop != number.c_str() + number.size()) throw vbError(VbError::typeMismatch, source);
-    const double rounded = std::nearbyint(value);
-    if (rounded < std::numeric_limits<std::int32_t>::min() ||
-        rounded > std::numeric_limits<std::int32_t>::max())
-        throw vbError(VbError::overflow, source);
-    return static_cast<std::int32_t>(rounded);
-}
 
 }  // namespace
 
@@ -58,8 +38,8 @@ void guiManager::Initialize(std::int32_t nextBtn, std::int32_t backBtn, std::int
 void guiManager::Initialize(const std::string& nextBtn, const std::string& backBtn,
                             const std::string& cancelBtn, const std::string& actionLabel,
                             const std::string& progressBar, std::int32_t richEdit) {
-    Initialize(handleFromText(nextBtn), handleFromText(backBtn), handleFromText(cancelBtn),
-               handleFromText(actionLabel), handleFromText(progressBar), richEdit);
+    Initialize(TextToLong(nextBtn), TextToLong(backBtn), TextToLong(cancelBtn),
+               TextToLong(actionLabel), TextToLong(progressBar), richEdit);
 }
 
 std::string guiManager::MakeRTFStr(const std::string& Text, bool isError) {

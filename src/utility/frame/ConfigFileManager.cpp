@@ -1,0 +1,190 @@
+#include "ConfigFileManager.h"
+
+#include "FailureRecord.h"
+#include "VbConversions.h"
+#include "VbErrors.h"
+#include "VbRegExp.h"
+
+namespace Quimbo {
+namespace {
+
+const char* const source = "ConfigFileManager";
+const char* const lineBreak = "\r\n";
+
+std::string trimBlanks(const std::string& text) {
+    const auto begin = text.find_first_not_of(' ');
+    if (begin == std::string::npos) return "";
+    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+}
+
+// Lines split at CR LF, lone CR and lone LF; a final break opens no empty line.
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + (text.compare(end, 2, lineBreak) == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+// The file's text, or "" when it does not exist yet.
+std::string readOrEmpty(FileSystemObject& fso, const std::string& path) {
+    if (!fso.FileExists(path)) return "";
+    return fso.ReadAll(path);
+}
+
+// Writes the text beside the file and then puts it in the file's place, so
+// that a failure half-way (disk full, a killed process) never leaves the file
+// truncated.
+void replaceContent(FileSystemObject& fso, const std::string& path, const std::string& text,
+                    bool secret) {
+    const std::string folder = fso.GetParentFolderName(path);
+    const std::string temporary =
+        folder.empty() ? fso.GetTempName() : fso.BuildPath(folder, fso.GetTempName());
+    try {
+        if (secret)
+            fso.WritePrivate(temporary, text);
+        else
+            fso.WriteAll(temporary, text);
+        fso.ReplaceFile(temporary, path);
+    } catch (const FailureRecord&) {
+        try {
+            if (fso.FileExists(temporary)) fso.DeleteFile(temporary);
+        } catch (const FailureRecord&) {
+        }
+        throw;
+    }
+}
+
+std::string reenable(std::string text, const std::string& key) {
+    const std::string commented = "#" + key;
+    for (auto at = text.find(commented); at != std::string::npos;
+         at = text.find(commented, at + key.size()))
+        text.erase(at, 1);
+    return text;
+}
+
+std::string commentOut(const std::string& text, const std::string& key) {
+    const VbRegExp setting("(^|[\\r\\n]+)([ \\f\\t\\v]*" + key + "\\s*=)");
+    return setting.Test(text) ? setting.Replace(text, "$1#$2") : text;
+}
+
+std::string setValue(std::string text, const std::string& key, const std::string& value) {
+    const VbRegExp setting("[^\\r\\n]*" + key + "\\s*= *[^\\r\\n]*");
+    const std::string line = key + "=" + value;
+    if (setting.Test(text)) return setting.Replace(text, VbRegExp::LiteralReplacement(line));
+    // A last line without its break would otherwise swallow the new setting.
+    const bool endsOpen = !text.empty() && text.back() != '\r' && text.back() != '\n';
+    if (endsOpen) text += lineBreak;
+    return text + line + lineBreak;
+}
+
+}  // namespace
+
+void ConfigFileManager::Initialize(FileSystemObject& fileObject) { fileObject_ = &fileObject; }
+
+FileSystemObject& ConfigFileManager::files() {
+    if (!fileObject_)
+        throw FailureRecord{91, source, "Object variable or With block variable not set"};
+    return *fileObject_;
+}
+
+std::int32_t ConfigFileManager::SetConfigParams(const std::string& fileName,
+                                                const std::vector<std::string>& paramsToUncomment,
+                                                const std::vector<std::string>& paramsToComment,
+                                                const std::vector<std::string>& paramsToSet) {
+    try {
+        std::string text = readOrEmpty(files(), fileName);
+        for (const auto& key : paramsToUncomment) text = reenable(text, key);
+        for (const auto& key : paramsToComment) text = commentOut(text, key);
+        for (std::size_t i = 0; i + 1 < paramsToSet.size(); i += 2)
+            text = setValue(text, paramsToSet[i], paramsToSet[i + 1]);
+        replaceContent(files(), fileName, text, false);
+        return 0;
+    } catch (const FailureRecord& failure) {
+        return failure.number;
+    }
+}
+
+std::int32_t ConfigFileManager::SetHarvellaConfigParams(const std::string& configFile,
+                                                        const std::string& dbDriver,
+                                                        const std::string& dbURL,
+                                                        const std::string& dbUser,
+                                                        const std::string& dbPassword) {
+    return SetConfigParams(
+        configFile, {}, {},
+        {"DBdriver", dbDriver, "DBurl", dbURL, "DBuser", dbUser, "DBpassword", dbPassword});
+}
+
+std::string ConfigFileManager::getPropertyValue(const std::string& fileName,
+                                                const std::string& propertyName) {
+    std::string value;
+    try {
+        for (const auto& rawLine : splitLines(files().ReadAll(fileName))) {
+            const std::string line = trimBlanks(rawLine);
+            const auto equals = line.find('=');
+            if (line.compare(0, propertyName.size(), propertyName) == 0 &&
+                equals != std::string::npos)
+                value = trimBlanks(line.substr(equals + 1));
+        }
+    } catch (const FailureRecord&) {
+    }
+    return value;
+}
+
+std::int16_t ConfigFileManager::getMySQLPortFromHarvellaConfig(
+    const std::string& harvellaConfigFileName) {
+    static const std::string scheme = "jdbc:mysql://";
+    std::string url = getPropertyValue(harvellaConfigFileName, "DBurl");
+    const auto query = url.rfind('?');
+    if (query != std::string::npos) url.erase(query);
+    const auto lastSlash = url.rfind('/');
+    if (url.compare(0, scheme.size(), scheme) != 0 || lastSlash == std::string::npos ||
+        lastSlash < scheme.size())
+        return -1;
+    const std::string hostAndPort = url.substr(scheme.size(), lastSlash - scheme.size());
+    const auto colon = hostAndPort.find(':');
+    if (colon == std::string::npos) return -1;
+    try {
+        return TextToInteger(hostAndPort.substr(colon + 1));
+    } catch (const FailureRecord&) {
+        return -1;
+    }
+}
+
+std::int16_t ConfigFileManager::getMySQLPort(const std::string& harvellaConfigFileName,
+                                             const std::string& mySQLConfigFileName) {
+    const std::int16_t port = getMySQLPortFromHarvellaConfig(harvellaConfigFileName);
+    if (port != -1) return port;
+    const std::string configured = getPropertyValue(mySQLConfigFileName, "port");
+    if (configured.empty()) return -1;
+    try {
+        return TextToInteger(configured);
+    } catch (const FailureRecord&) {
+        return -1;
+    }
+}
+
+std::string ConfigFileManager::GetRootPwdFromConfig(const std::string& rootPwdConfigFileName) {
+    constexpr std::size_t leading = 7, trailing = 11;
+    try {
+        const auto lines = splitLines(files().ReadAll(rootPwdConfigFileName));
+        if (lines.empty() || lines[0].size() < leading + trailing) return "";
+        return lines[0].substr(leading, lines[0].size() - leading - trailing);
+    } catch (const FailureRecord&) {
+        return "";
+    }
+}
+
+void ConfigFileManager::WriteRootPwdInConfig(const std::string& rootPwdConfigFileName,
+                                             const std::string& rootPwdString) {
+    replaceContent(files(), rootPwdConfigFileName, rootPwdString + lineBreak, true);
+}
+
+}  // namespace Quimbo
