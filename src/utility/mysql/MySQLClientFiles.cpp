@@ -1,0 +1,37 @@
+#include "MySQLClientFiles.h"
+
+#include "frame/CommandFile.h"
+#include "frame/StringFuncsModule.h"
+
+namespace Quimbo {
+namespace {
+
+void appendSetting(std::string& text, const char* key, const std::string& value) {
+    if (!value.empty()) text += std::string(key) + "=" + value + "\n";
+}
+
+}  // namespace
+
+std::string ClientOptionsText(const MySQLConnection& connection) {
+    std::string text = "[client]\n";
+    appendSetting(text, "port", connection.port);
+    appendSetting(text, "host", connection.host);
+    appendSetting(text, "user", connection.user);
+    appendSetting(text, "password", connection.password);
+    appendSetting(text, "database", connection.database);
+    return text;
+}
+
+std::string ClientCommandLine(const std::string& clientPath, const ClientRunFiles& files) {
+    // --defaults-file must stand first: the client reads no option before it.
+    return Quote(clientPath) + " --defaults-file=" + Quote(files.options) +
+           " --default-character-set=utf8 -B -f " + " 1> " + Quote(files.output) + " 2> " +
+           Quote(files.error) + " < " + Quote(files.script);
+}
+
+std::string ClientCommandFileText(const platform::Conventions& conventions, unsigned ansiCodePage,
+                                  const std::string& clientLine) {
+    return CommandFileText(conventions, " " + std::to_string(ansiCodePage), clientLine);
+}
+
+}  // namespace Quimbo

@@ -1,0 +1,41 @@
+#pragma once
+#include <string>
+
+#include "platform/conventions.h"
+
+namespace Quimbo {
+
+// Where and as whom one client run connects. An empty value is left out of
+// the options file, so the client falls back on its own default.
+struct MySQLConnection {
+    std::string mysqlHome;  // MySQL installation folder; the client is under its bin
+    std::string host;
+    std::string port;  // decimal text
+    std::string user;
+    std::string password;
+    std::string database;
+};
+
+// The temporary files of one client run.
+struct ClientRunFiles {
+    std::string output;
+    std::string error;
+    std::string command;
+    std::string options;
+    std::string script;
+};
+
+// "[client]" and one LF-ended line per non-empty connection value. The
+// password lives only here, never on a command line.
+std::string ClientOptionsText(const MySQLConnection& connection);
+
+// The client line of the command file: batch mode, go on after a failing
+// statement, standard streams redirected into the run's files.
+std::string ClientCommandLine(const std::string& clientPath, const ClientRunFiles& files);
+
+// The command file: the console switched to the ANSI code page (written with a
+// leading sign blank, "CHCP  1252") where the system has one, then the client line.
+std::string ClientCommandFileText(const platform::Conventions& conventions, unsigned ansiCodePage,
+                                  const std::string& clientLine);
+
+}  // namespace Quimbo

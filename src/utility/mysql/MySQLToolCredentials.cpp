@@ -1,0 +1,31 @@
+#include "MySQLToolCredentials.h"
+
+#include "TemporaryFiles.h"
+#include "frame/ExecCmdModule.h"
+#include "frame/StringFuncsModule.h"
+
+namespace Quimbo {
+
+std::string ToolCredentialsText(const std::string& password) {
+    std::string text = "[client]\n";
+    if (password.empty()) return text;
+    std::string escaped;
+    for (const char c : password) {
+        if (c == '\\' || c == '"') escaped += '\\';
+        escaped += c;
+    }
+    return text + "password=\"" + escaped + "\"\n";
+}
+
+int ExecMySQLTool(platform::Services& services, FileSystemObject& fso, const std::string& toolPath,
+                  const std::string& password, const std::string& arguments,
+                  std::string& errText, std::string& outText) {
+    TemporaryFiles temporaries(fso);
+    const std::string& optionsFile = temporaries.add(GetTempFilePath(fso));
+    fso.WritePrivate(optionsFile, ToolCredentialsText(password));
+    const std::string commandLine =
+        Quote(toolPath) + " --defaults-extra-file=" + Quote(optionsFile) + arguments;
+    return ExecCmd(services, commandLine, errText, outText);
+}
+
+}  // namespace Quimbo

@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+
+#include "frame/FileSystemObject.h"
+#include "platform/platform.h"
+
+namespace Quimbo {
+
+// The options file that hands a password to mysqldump, mysqlcheck or
+// mysqladmin: "[client]" and, when there is one, the password in double
+// quotes with backslashes and quotes escaped, as option files read it.
+std::string ToolCredentialsText(const std::string& password);
+
+// Runs a MySQL server tool with the password in a temporary options file that
+// only its owner may read, named by the tool's first option
+// --defaults-extra-file=. A password on the command line would be readable by
+// every local user in the process list. `arguments` follow that option as
+// given (each starting with a blank). The file is deleted on every path;
+// failing to write it raises. Returns the tool's exit code as ExecCmd does.
+int ExecMySQLTool(platform::Services& services, FileSystemObject& fso, const std::string& toolPath,
+                  const std::string& password, const std::string& arguments,
+                  std::string& errText, std::string& outText);
+
+}  // namespace Quimbo
