@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "process_launcher.h"
 #include "support/WineSupport.h"
 
 namespace {
@@ -62,10 +63,33 @@ TEST_F(QuimboVersionCheckUnderWine, AWrongFieldCountShowsAMessageBoxAndEndsWithZ
     auto launched = launcher.launch("\"" + winesupport::programFolder() + "\\Quimbo.exe\" 6|a|b");
     ASSERT_TRUE(launched.ok());
     EXPECT_TRUE(winesupport::dismissMessageBox("Quimbo", 20000));
-    std::string out, err;
-    while (!launched.value->waitSlice(std::chrono::milliseconds(100), out, err)) {
-    }
+    ASSERT_TRUE(winesupport::waitForExit(*launched.value, 30000));
     EXPECT_EQ(launched.value->exitCode(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+struct QuimboEntryUnderWine : ::testing::Test {
+    std::string quimbo = "\"" + winesupport::programFolder() + "\\Quimbo.exe\"";
+};
+
+TEST_F(QuimboEntryUnderWine, AnEmptyArgumentLineShowsTheUsageBoxAndEndsWithZero) {
+    platform::win32::Win32ProcessLauncher launcher;
+    auto launched = launcher.launch(quimbo);
+    ASSERT_TRUE(launched.ok());
+    EXPECT_TRUE(winesupport::dismissMessageBox("Quimbo", 20000));
+    ASSERT_TRUE(winesupport::waitForExit(*launched.value, 30000));
+    EXPECT_EQ(launched.value->exitCode(), 0);
+}
+
+TEST_F(QuimboEntryUnderWine, UnknownOrMalformedCodesEndAtOnceWithZero) {
+    for (const char* line : {"7", "-1", "abc", "6.5|x"}) {
+        const auto run = winesupport::runProgram(quimbo + " " + line);
+        EXPECT_EQ(run.exitCode, 0) << line;
+        EXPECT_EQ(run.out, "") << line;
+    }
 }
 
 }  // namespace

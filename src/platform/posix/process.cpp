@@ -1,6 +1,6 @@
 // POSIX process runner: posix_spawn with three pipes, drained by poll.
 // No Windows spellings and no core logic belong here.
-#include "process.h"
+#include "process_launcher.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -10,7 +10,7 @@
 #include "message_box.h"
 #include "platform/platform.h"
 #include "platform/std_random.h"
-#include "process.h"
+#include "process_launcher.h"
 #include "system_errors.h"
 
 namespace platform {

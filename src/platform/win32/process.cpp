@@ -1,7 +1,7 @@
 // Win32 process runner: CreateProcessA with three redirected pipes. The output
 // pipes are named pipes read with overlapped I/O, so that one thread drains
 // both continuously while it serves its window messages.
-#include "process.h"
+#include "process_launcher.h"
 
 #include <windows.h>
 

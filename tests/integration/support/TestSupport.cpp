@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "platform/platform.h"
-#include "process.h"
+#include "process_launcher.h"
 
 namespace testsupport {
 

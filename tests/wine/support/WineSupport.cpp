@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "platform/platform.h"
-#include "process.h"
+#include "process_launcher.h"
 
 namespace winesupport {
 
@@ -89,6 +89,15 @@ std::size_t countFilesStartingWith(const std::string& folder, const std::string&
     } while (::FindNextFileA(find, &entry));
     ::FindClose(find);
     return count;
+}
+
+bool waitForExit(platform::ChildProcess& child, unsigned timeoutMs) {
+    std::string out, err;
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    while (::GetTickCount64() < deadline) {
+        if (child.waitSlice(std::chrono::milliseconds(100), out, err)) return true;
+    }
+    return false;
 }
 
 bool dismissMessageBox(const std::string& caption, unsigned timeoutMs) {

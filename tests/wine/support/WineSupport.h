@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "platform/process.h"
+
 namespace winesupport {
 
 struct ProgramRun {
@@ -33,6 +35,9 @@ std::string fixturesFolder();
 void makeFolder(const std::string& path);
 void copyFile(const std::string& from, const std::string& to);
 std::size_t countFilesStartingWith(const std::string& folder, const std::string& prefix);
+
+// Waits for a launched child's end, at most timeoutMs; false when it still runs.
+bool waitForExit(platform::ChildProcess& child, unsigned timeoutMs);
 
 // Clicks OK on the next message box titled `caption` that appears within the
 // time; false when none appeared. Wine's message boxes wait for a click.
