@@ -1,0 +1,33 @@
+#include "runtime/LauncherSettings.h"
+
+#include <algorithm>
+
+#include "runtime/RegistryKey.h"
+
+namespace Harvella {
+
+const char* const productKeyPath = "SOFTWARE\\Brenwick\\Harvella";
+
+namespace {
+std::string productValue(platform::Registry& registry, const std::string& name) {
+    return RegistryKey::open(registry, productKeyPath).getStringValue(name);
+}
+}  // namespace
+
+std::string getInstallPath(platform::Registry& registry) {
+    return productValue(registry, "InstallPath");
+}
+
+std::string getJavaPath(platform::Registry& registry) { return productValue(registry, "JavaPath"); }
+
+std::string getStartupClassName(platform::Registry& registry) {
+    std::string name = productValue(registry, "StartupClassName");
+    std::replace(name.begin(), name.end(), '.', '/');
+    return name;
+}
+
+std::string getStartupClassPath(platform::Registry& registry) {
+    return productValue(registry, "StartupClassPath");
+}
+
+}  // namespace Harvella

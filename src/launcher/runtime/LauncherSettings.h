@@ -1,0 +1,18 @@
+#pragma once
+// The product's registry values as the launcher reads them. Each getter opens
+// the product key, reads one value and closes the key again.
+#include <string>
+
+#include "platform/registry.h"
+
+namespace Harvella {
+
+extern const char* const productKeyPath;
+
+std::string getInstallPath(platform::Registry& registry);
+std::string getJavaPath(platform::Registry& registry);
+// With every "." replaced by "/": the form the JVM's class lookup takes.
+std::string getStartupClassName(platform::Registry& registry);
+std::string getStartupClassPath(platform::Registry& registry);
+
+}  // namespace Harvella

@@ -1,0 +1,112 @@
+// IPv4 sockets with WinSock's error numbers, and the desktop's URL opener.
+#include "network.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "unique_fd.h"
+
+namespace platform::posix {
+namespace {
+
+ErrorCode wsaFromErrno(int e) {
+    switch (e) {
+    case EADDRINUSE: return 10048;     // WSAEADDRINUSE
+    case EADDRNOTAVAIL: return 10049;  // WSAEADDRNOTAVAIL
+    case EACCES: return 10013;         // WSAEACCES
+    case EMFILE:
+    case ENFILE: return 10024;  // WSAEMFILE
+    default: return 10022;      // WSAEINVAL
+    }
+}
+
+bool onPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "";
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+        std::size_t end = folders.find(':', start);
+        if (end == std::string::npos) end = folders.size();
+        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+        if (::access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+ErrorCode PosixNetwork::startup(int, int) { return winerr::success; }
+
+void PosixNetwork::cleanup() {}
+
+ErrorCode PosixNetwork::tryBind(const std::string& address, std::uint16_t port) {
+    Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
+    if (!fd.open()) return wsaFromErrno(errno);
+    sockaddr_in where {};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(port);
+    where.sin_addr.s_addr = ::inet_addr(address.c_str());
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0)
+        return wsaFromErrno(errno);
+    return winerr::success;
+}
+
+Result<std::string> PosixNetwork::hostName(std::size_t bufferSize) {
+    std::string buffer(bufferSize, '\0');
+    if (bufferSize == 0 || ::gethostname(&buffer[0], bufferSize) != 0 ||
+        buffer.find('\0') == std::string::npos)
+        return Result<std::string>::failure(10014);  // WSAEFAULT: the buffer is too small
+    return {buffer.substr(0, buffer.find('\0')), winerr::success};
+}
+
+Result<std::vector<std::string>> PosixNetwork::hostAddresses(const std::string& hostName) {
+    addrinfo hints {};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(hostName.c_str(), nullptr, &hints, &found) != 0)
+        return Result<std::vector<std::string>>::failure(11001);  // WSAHOST_NOT_FOUND
+    std::vector<std::string> addresses;
+    for (const addrinfo* entry = found; entry; entry = entry->ai_next) {
+        char text[INET_ADDRSTRLEN] = {};
+        const auto* in = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
+        ::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text);
+        if (std::find(addresses.begin(), addresses.end(), text) == addresses.end())
+            addresses.push_back(text);
+    }
+    ::freeaddrinfo(found);
+    return {addresses, winerr::success};
+}
+
+std::intptr_t XdgShell::openInExplorer(std::uintptr_t, const std::string& url) {
+    constexpr std::intptr_t fileNotFound = 2, launched = 33, outOfResources = 0;
+    if (!onPath("xdg-open")) return fileNotFound;
+    // A grandchild runs the browser opener, so nothing waits for the browser
+    // and no zombie stays behind.
+    const pid_t child = ::fork();
+    if (child < 0) return outOfResources;
+    if (child == 0) {
+        ::setsid();
+        if (::fork() == 0) {
+            ::execlp("xdg-open", "xdg-open", url.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return launched;
+}
+
+}  // namespace platform::posix

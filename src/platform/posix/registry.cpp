@@ -1,0 +1,144 @@
+// The registry stand-in under <root>/registry/HKEY_LOCAL_MACHINE/.
+#include "registry.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "errno_map.h"
+#include "registry_values.h"
+#include "stand_in_root.h"
+#include "unique_fd.h"
+
+namespace platform::posix {
+namespace {
+
+std::string keyFolder(const std::string& path) {
+    std::string folder = standInRoot() + "/registry/HKEY_LOCAL_MACHINE";
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string::npos) end = path.size();
+        if (end > start) folder += "/" + path.substr(start, end - start);
+        start = end + 1;
+    }
+    return folder;
+}
+
+bool isFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Lines of the values file; a missing file is a key without values.
+std::string readValues(const std::string& folder) {
+    std::string text;
+    if (FILE* file = std::fopen((folder + "/values").c_str(), "rb")) {
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+        std::fclose(file);
+    }
+    return text;
+}
+
+// Walks the lines; `visit` gets the name and the stored "TYPE:data".
+template <class Visit>
+void forEachLine(const std::string& text, Visit visit) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        const std::size_t equals = line.find('=');
+        if (equals != std::string::npos) visit(line.substr(0, equals), line.substr(equals + 1), line);
+        else visit(std::string(), std::string(), line);
+        start = end + 1;
+    }
+}
+
+ErrorCode replaceValues(const std::string& folder, const std::string& text) {
+    const std::string temporary = folder + "/values.new";
+    Fd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!fd.open()) return setLastErrorFromErrno();
+    if (::write(fd.get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        return setLastErrorFromErrno();
+    if (::close(fd.release()) != 0) return setLastErrorFromErrno();
+    return ::rename(temporary.c_str(), (folder + "/values").c_str()) == 0 ? winerr::success
+                                                                          : setLastErrorFromErrno();
+}
+
+}  // namespace
+
+RegistryHandle PosixRegistry::remember(const std::string& folder) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_[next_] = folder;
+    return next_++;
+}
+
+std::string PosixRegistry::folderOf(RegistryHandle key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = open_.find(key);
+    return found == open_.end() ? std::string() : found->second;
+}
+
+Result<RegistryHandle> PosixRegistry::openKey(const std::string& path) {
+    const std::string folder = keyFolder(path);
+    if (!isFolder(folder)) return Result<RegistryHandle>::failure(winerr::fileNotFound);
+    return {remember(folder), winerr::success};
+}
+
+Result<RegistryHandle> PosixRegistry::createKey(const std::string& path) {
+    const std::string folder = keyFolder(path);
+    if (const ErrorCode error = makeFolders(folder)) return Result<RegistryHandle>::failure(error);
+    return {remember(folder), winerr::success};
+}
+
+void PosixRegistry::closeKey(RegistryHandle key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_.erase(key);
+}
+
+Result<RegistryValue> PosixRegistry::queryValue(RegistryHandle key, const std::string& name,
+                                                std::size_t bufferSize) {
+    const std::string folder = folderOf(key);
+    if (folder.empty()) return Result<RegistryValue>::failure(winerr::invalidHandle);
+    std::optional<RegistryValue> found;
+    forEachLine(readValues(folder), [&](const std::string& lineName, const std::string& stored,
+                                        const std::string&) {
+        if (lineName == name && !lineName.empty()) found = decodeStoredValue(stored);
+    });
+    if (!found) return Result<RegistryValue>::failure(winerr::fileNotFound);
+    if (found->data.size() > bufferSize) return Result<RegistryValue>::failure(registryMoreData);
+    return {*found, winerr::success};
+}
+
+ErrorCode PosixRegistry::setValue(RegistryHandle key, const std::string& name,
+                                  const RegistryValue& value) {
+    const std::string folder = folderOf(key);
+    if (folder.empty()) return winerr::invalidHandle;
+    const auto stored = encodeStoredValue(value);
+    if (!stored || name.find('=') != std::string::npos || name.find('\n') != std::string::npos)
+        return winerr::invalidParameter;
+    // Writers of one key take turns: each rewrites the whole file.
+    Fd lock(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!lock.open() || ::flock(lock.get(), LOCK_EX) != 0) return setLastErrorFromErrno();
+    std::string text;
+    bool replaced = false;
+    forEachLine(readValues(folder), [&](const std::string& lineName, const std::string&,
+                                        const std::string& line) {
+        if (lineName == name && !replaced) {
+            text += name + "=" + *stored + "\n";
+            replaced = true;
+        } else if (lineName != name) {
+            text += line + "\n";
+        }
+    });
+    if (!replaced) text += name + "=" + *stored + "\n";
+    return replaceValues(folder, text);
+}
+
+}  // namespace platform::posix

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include "LauncherFakes.h"
+#include "frontend/LauncherErrors.h"
+#include "runtime/Fio.h"
+#include "runtime/HarvellaConfig.h"
+#include "runtime/LauncherSettings.h"
+#include "runtime/RegistryKey.h"
+
+namespace {
+
+using Harvella::HarvellaConfig;
+
+constexpr const char* productKey = "SOFTWARE\\Brenwick\\Harvella";
+
+class LauncherSettings : public ::testing::Test {
+protected:
+    launcherfakes::FakeLauncherServices fakes;
+    launcherfakes::FakeRegistry& registry = fakes.registry;
+};
+
+TEST_F(LauncherSettings, GettersReadTheProductKeyAndCloseIt) {
+    registry.setString(productKey, "InstallPath", "C:\\Harvella");
+    registry.setString(productKey, "JavaPath", "%JAVA%\\jre", platform::regtype::expandSz);
+    registry.keys[productKey]["StartupClassPath"] = {platform::regtype::multiSz,
+                                                     std::string("a.jar\0b.jar\0\0", 13)};
+    registry.setString(productKey, "StartupClassName", "com.example.server.Main");
+    EXPECT_EQ(Harvella::getInstallPath(registry), "C:\\Harvella");
+    EXPECT_EQ(Harvella::getJavaPath(registry), "%JAVA%\\jre") << "no expansion";
+    EXPECT_EQ(Harvella::getStartupClassPath(registry), "a.jar") << "first string only";
+    EXPECT_EQ(Harvella::getStartupClassName(registry), "com/example/server/Main");
+    EXPECT_EQ(registry.lastBufferSize, 2048u);
+    EXPECT_TRUE(registry.openHandles.empty());
+}
+
+TEST_F(LauncherSettings, WrongTypeMissingValueAndMissingKeyRaiseTheirErrors) {
+    registry.keys[productKey]["JavaPath"] = {platform::regtype::dword, std::string(4, '\0')};
+    try {
+        Harvella::getJavaPath(registry);
+        FAIL() << "a REG_DWORD path was accepted";
+    } catch (const Harvella::HarvellaError& error) {
+        EXPECT_EQ(error.getFullMessage(), "Invalid type of the value: JavaPath");
+    }
+    try {
+        Harvella::getInstallPath(registry);
+        FAIL() << "a missing value was accepted";
+    } catch (const Harvella::CannotReadRegistryKeyValueError& error) {
+        EXPECT_EQ(error.getFullMessage(), "Cannot read registry key value: InstallPath [ErrorCode: 2]");
+    }
+    EXPECT_TRUE(registry.openHandles.empty()) << "the key stays open after a failed read";
+    registry.keys.clear();
+    try {
+        Harvella::getInstallPath(registry);
+        FAIL() << "a missing key was accepted";
+    } catch (const Harvella::RegistryKeyNotFoundError& error) {
+        EXPECT_EQ(error.getFullMessage(), "Cannot open registry key: SOFTWARE\\Brenwick\\Harvella");
+    }
+}
+
+TEST_F(LauncherSettings, ValuesUpToTheBufferAreReadAndLargerOnesFail) {
+    registry.setString(productKey, "InstallPath", std::string(2047, 'x'));
+    EXPECT_EQ(Harvella::getInstallPath(registry).size(), 2047u);
+    registry.setString(productKey, "InstallPath", std::string(2048, 'x'));
+    try {
+        Harvella::getInstallPath(registry);
+        FAIL() << "a 2049-byte value was read";
+    } catch (const Harvella::CannotReadRegistryKeyValueError& error) {
+        EXPECT_EQ(error.getErrorCode(), 234);
+    }
+}
+
+TEST_F(LauncherSettings, WritesStoreExpandableStringsWithTheirNulAndFourByteNumbers) {
+    {
+        auto key = Harvella::RegistryKey::openOrCreate(registry, "SYSTEM\\Sub");
+        key.setStringValue("EventMessageFile", "C:\\H\\m.dll");
+        key.setDwordValue("TypesSupported", 0x01020307);
+    }
+    const auto& values = registry.keys["SYSTEM\\Sub"];
+    EXPECT_EQ(values.at("EventMessageFile").type, platform::regtype::expandSz);
+    EXPECT_EQ(values.at("EventMessageFile").data, std::string("C:\\H\\m.dll\0", 11));
+    EXPECT_EQ(values.at("TypesSupported").type, platform::regtype::dword);
+    EXPECT_EQ(values.at("TypesSupported").data, std::string("\x07\x03\x02\x01", 4));
+    EXPECT_TRUE(registry.openHandles.empty());
+}
+
+TEST_F(LauncherSettings, FailedCreateAndWriteCarryTheStatus) {
+    registry.creates.failOnCall(1, 5);
+    try {
+        Harvella::RegistryKey::openOrCreate(registry, "SYSTEM\\X");
+        FAIL();
+    } catch (const Harvella::RegistryCreationError& error) {
+        EXPECT_EQ(error.getFullMessage(), "Failed to create registry key: SYSTEM\\X [ErrorCode: 5]");
+    }
+    auto key = Harvella::RegistryKey::openOrCreate(registry, "SYSTEM\\X");
+    registry.writes.failOnCall(1, 1021);
+    try {
+        key.setDwordValue("CategoryCount", 6);
+        FAIL();
+    } catch (const Harvella::CannotWriteRegistryKeyValueError& error) {
+        EXPECT_EQ(error.getFullMessage(),
+                  "Cannot write registry key value: CategoryCount [ErrorCode: 1021]");
+    }
+}
+
+TEST_F(LauncherSettings, FioIgnoresExistingAndMissingFilesAndReportsOtherFailures) {
+    auto& files = fakes.files;
+    files.files["C:\\run\\running"] = "kept";
+    Fio::createFile(files, "C:\\run\\running");
+    EXPECT_EQ(files.files["C:\\run\\running"], "kept");
+    Fio::deleteFile(files, "C:\\run\\stop");
+    files.creates.failOnCall(files.creates.calls() + 1, 3);
+    try {
+        Fio::createFile(files, "C:\\gone\\x");
+        FAIL();
+    } catch (const Fio::IOError& error) {
+        EXPECT_EQ(error.getFullMessage(), "Could not create file: C:\\gone\\x [ErrorCode: 3]");
+    }
+    files.deletes.failOnCall(files.deletes.calls() + 1, 32);
+    EXPECT_THROW(Fio::deleteFile(files, "C:\\run\\running"), Fio::IOError);
+    files.denied.insert("C:\\secret");
+    try {
+        Fio::fileExists(files, "C:\\secret");
+        FAIL();
+    } catch (const Fio::IOError& error) {
+        EXPECT_EQ(error.getMessage(), "Access denied on attempt to find file: C:\\secret");
+        EXPECT_EQ(error.getErrorCode(), 5);
+    }
+}
+
+class ConfigReader : public LauncherSettings {
+protected:
+    std::string ip, port;
+    void readWith(const std::string& content) {
+        fakes.files.files["C:\\Harvella\\harvella.config"] = content;
+        HarvellaConfig config(fakes.services, "C:\\Harvella");
+        ip = config.getIPAddress();
+        port = config.getHTTPPort();
+    }
+};
+
+TEST_F(ConfigReader, FindsTheFileWithOrWithoutTrailingSeparator) {
+    fakes.files.files["C:\\Harvella\\harvella.config"] = "";
+    EXPECT_EQ(HarvellaConfig(fakes.services, "C:\\Harvella").path(), "C:\\Harvella\\harvella.config");
+    EXPECT_EQ(HarvellaConfig(fakes.services, "C:\\Harvella\\").path(),
+              "C:\\Harvella\\harvella.config");
+}
+
+TEST_F(ConfigReader, ReadsBothKeysAndTheLastMatchWins) {
+    readWith("IPaddress=0.0.0.0\r\nHTTPPort=8080\r\n");
+    EXPECT_EQ(ip, "0.0.0.0");
+    EXPECT_EQ(port, "8080");
+    readWith("HTTPPort=8080\nHTTPPortSSL=8443");
+    EXPECT_EQ(port, "8443") << "a later line containing HTTPPort overwrites";
+}
+
+TEST_F(ConfigReader, OnlyAHashInTheFirstColumnComments) {
+    readWith("#HTTPPort=80\n");
+    EXPECT_EQ(port, "");
+    readWith(" #HTTPPort=80\n");
+    EXPECT_EQ(port, "80");
+}
+
+TEST_F(ConfigReader, ValuesAreNotTrimmedAndMatchCaseSensitively) {
+    readWith("HTTPPort = 8080 \nipaddress=1.2.3.4\n");
+    EXPECT_EQ(port, " 8080 ");
+    EXPECT_EQ(ip, "");
+    readWith("IPaddressHTTPPort=5\nHTTPPort\n");
+    EXPECT_EQ(ip, "5") << "a line with both keys sets only the address";
+    EXPECT_EQ(port, "HTTPPort") << "no '=' gives the whole line";
+}
+
+TEST_F(ConfigReader, MissingAndReadOnlyFilesAreReportedAsNotExisting) {
+    try {
+        HarvellaConfig config(fakes.services, "C:\\Harvella");
+        FAIL();
+    } catch (const Harvella::HarvellaConfigNotFoundError& error) {
+        EXPECT_EQ(error.getFullMessage(),
+                  "Harvella configuration file does not exist: C:\\Harvella\\harvella.config");
+    }
+    fakes.files.files["C:\\Harvella\\harvella.config"] = "HTTPPort=1";
+    fakes.files.readOnly.insert("C:\\Harvella\\harvella.config");
+    HarvellaConfig config(fakes.services, "C:\\Harvella");
+    EXPECT_THROW(config.getHTTPPort(), Harvella::HarvellaConfigNotFoundError);
+}
+
+}  // namespace
