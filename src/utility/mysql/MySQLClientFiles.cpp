@@ -7,10 +7,22 @@ namespace Quimbo {
 namespace {
 
 void appendSetting(std::string& text, const char* key, const std::string& value) {
-    if (!value.empty()) text += std::string(key) + "=" + value + "\n";
+    if (!value.empty()) text += std::string(key) + "=" + OptionFileValue(value) + "\n";
 }
 
 }  // namespace
+
+std::string OptionFileValue(const std::string& value) {
+    const bool plain = value.find_first_of("#\"'\\;") == std::string::npos &&
+                       (value.empty() || (value.front() != ' ' && value.back() != ' '));
+    if (plain) return value;
+    std::string quoted = "\"";
+    for (const char c : value) {
+        if (c == '\\' || c == '"') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
 
 std::string ClientOptionsText(const MySQLConnection& connection) {
     std::string text = "[client]\n";

@@ -25,6 +25,12 @@ struct ClientRunFiles {
     std::string script;
 };
 
+// A value as an option file reads it back unchanged: as it is, or in double
+// quotes with backslashes and quotes escaped when it holds a character that
+// the file format would eat ("#" starts a comment, a backslash escapes, quotes
+// and blanks at the ends are stripped).
+std::string OptionFileValue(const std::string& value);
+
 // "[client]" and one LF-ended line per non-empty connection value. The
 // password lives only here, never on a command line.
 std::string ClientOptionsText(const MySQLConnection& connection);

@@ -1,5 +1,6 @@
 #include "MySQLToolCredentials.h"
 
+#include "MySQLClientFiles.h"
 #include "TemporaryFiles.h"
 #include "frame/ExecCmdModule.h"
 #include "frame/StringFuncsModule.h"
@@ -8,13 +9,8 @@ namespace Quimbo {
 
 std::string ToolCredentialsText(const std::string& password) {
     std::string text = "[client]\n";
-    if (password.empty()) return text;
-    std::string escaped;
-    for (const char c : password) {
-        if (c == '\\' || c == '"') escaped += '\\';
-        escaped += c;
-    }
-    return text + "password=\"" + escaped + "\"\n";
+    if (!password.empty()) text += "password=" + OptionFileValue(password) + "\n";
+    return text;
 }
 
 int ExecMySQLTool(platform::Services& services, FileSystemObject& fso, const std::string& toolPath,

@@ -7,8 +7,7 @@
 namespace Quimbo {
 
 // The options file that hands a password to mysqldump, mysqlcheck or
-// mysqladmin: "[client]" and, when there is one, the password in double
-// quotes with backslashes and quotes escaped, as option files read it.
+// mysqladmin: "[client]" and, when there is one, the password.
 std::string ToolCredentialsText(const std::string& password);
 
 // Runs a MySQL server tool with the password in a temporary options file that

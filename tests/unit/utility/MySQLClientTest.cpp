@@ -7,6 +7,7 @@
 #include "mysql/MySQLClientFiles.h"
 #include "mysql/MySQLConfig.h"
 #include "mysql/MySQLManager.h"
+#include "mysql/MySQLToolCredentials.h"
 
 namespace {
 
@@ -44,6 +45,15 @@ TEST(MySQLClientFiles, OptionsFileLeavesOutEveryEmptyValue) {
     EXPECT_EQ(Quimbo::ClientOptionsText(MySQLConnection{"/m", "", "", "", "", ""}), "[client]\n");
     EXPECT_EQ(Quimbo::ClientOptionsText(MySQLConnection{"/m", "h", "", "u", "", "d"}),
               "[client]\nhost=h\nuser=u\ndatabase=d\n");
+}
+
+TEST(MySQLClientFiles, AValueTheFileFormatWouldCutIsQuotedAndEscaped) {
+    EXPECT_EQ(Quimbo::OptionFileValue("plain-Pw1"), "plain-Pw1");
+    EXPECT_EQ(Quimbo::OptionFileValue("a#b"), "\"a#b\"") << "# starts a comment";
+    EXPECT_EQ(Quimbo::OptionFileValue("q\"b\\s"), "\"q\\\"b\\\\s\"");
+    EXPECT_EQ(Quimbo::OptionFileValue(" pad"), "\" pad\"") << "blanks at the ends are stripped";
+    EXPECT_EQ(Quimbo::ToolCredentialsText(""), "[client]\n");
+    EXPECT_EQ(Quimbo::ToolCredentialsText("a;b"), "[client]\npassword=\"a;b\"\n");
 }
 
 TEST(MySQLClientFiles, CommandFileTextOnWindowsAndLinux) {
