@@ -1,0 +1,114 @@
+// The service side of the POSIX stand-in: a process started by the manager
+// finds its name in its environment, reports through the status file and
+// receives controls through the service's named pipe. No core logic here.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+#include "errno_map.h"
+#include "platform/service_manager.h"
+#include "service_store.h"
+
+namespace platform {
+namespace posix {
+namespace {
+
+constexpr int controlPollMs = 100;
+
+class PosixServiceDispatcher final : public ServiceDispatcher {
+public:
+    ErrorCode run(const std::string& name, ServiceMain serviceMain) override {
+        const char* startedAs = std::getenv("HARVELLA_SERVICE_NAME");
+        if (!startedAs || name != startedAs)
+            return setLastError(winerr::failedServiceControllerConnect);
+        keepAliveLockFromChildren();
+        Fd controls = openControlPipe(name);
+        if (!controls.open()) return setLastErrorFromErrno();
+        name_ = name;
+        if (const ErrorCode failed = markConnected()) return failed;
+
+        std::atomic<bool> mainEnded{false};
+        std::thread worker([&] {
+            serviceMain();
+            mainEnded = true;
+        });
+        while (!mainEnded) dispatchControl(controls);
+        worker.join();
+        return winerr::success;
+    }
+
+    ErrorCode registerControlHandler(const std::string& name, ControlHandler handler) override {
+        if (name != name_) return setLastError(winerr::serviceDoesNotExist);
+        std::lock_guard<std::mutex> guard(mutex_);
+        handler_ = std::move(handler);
+        return winerr::success;
+    }
+
+    ErrorCode setStatus(const ServiceStatus& status) override {
+        StoreLock lock;
+        if (!lock.held()) return lock.error();
+        auto stored = ServiceStore::readStatus(name_);
+        if (!stored.ok()) return stored.error;
+        stored.value.status = status;
+        if (const ErrorCode failed = ServiceStore::writeStatus(name_, stored.value)) return failed;
+        if (status.currentState == svc::stopped) ServiceStore::removeIfDeletedAndStopped(name_);
+        return winerr::success;
+    }
+
+private:
+    // The JVM and anything else we start must not keep the service "alive".
+    static void keepAliveLockFromChildren() {
+        const char* fd = std::getenv("HARVELLA_SERVICE_ALIVE_FD");
+        if (fd) ::fcntl(std::atoi(fd), F_SETFD, FD_CLOEXEC);
+    }
+
+    // Opened for reading and writing so that it never reports end of file.
+    static Fd openControlPipe(const std::string& name) {
+        const std::string path = ServiceStore::controlPipeOf(name);
+        if (::mkfifo(path.c_str(), 0600) != 0 && errno != EEXIST) return Fd();
+        return Fd(::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+    }
+
+    ErrorCode markConnected() {
+        StoreLock lock;
+        if (!lock.held()) return lock.error();
+        auto stored = ServiceStore::readStatus(name_);
+        if (!stored.ok()) return stored.error;
+        stored.value.connected = true;
+        stored.value.pid = ::getpid();
+        return ServiceStore::writeStatus(name_, stored.value);
+    }
+
+    void dispatchControl(const Fd& controls) {
+        pollfd ready{controls.get(), POLLIN, 0};
+        if (::poll(&ready, 1, controlPollMs) <= 0) return;
+        std::uint32_t code = 0;
+        if (::read(controls.get(), &code, sizeof code) != sizeof code) return;
+        ControlHandler handler;
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            handler = handler_;
+        }
+        if (handler) handler(code);
+    }
+
+    std::string name_;
+    std::mutex mutex_;
+    ControlHandler handler_;
+};
+
+}  // namespace
+}  // namespace posix
+
+std::unique_ptr<ServiceDispatcher> makeSystemServiceDispatcher() {
+    return std::make_unique<posix::PosixServiceDispatcher>();
+}
+
+}  // namespace platform

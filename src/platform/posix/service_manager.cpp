@@ -1,0 +1,93 @@
+// The service manager seam over the POSIX stand-in. No core logic here.
+#include "platform/service_manager.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+
+#include "errno_map.h"
+#include "service_control.h"
+
+namespace platform {
+namespace posix {
+namespace {
+
+using Manager = StandInServiceManager;
+
+class PosixServiceHandle final : public ServiceHandle {
+public:
+    explicit PosixServiceHandle(std::string name) : name_(std::move(name)) {}
+
+    ErrorCode start() override { return Manager::start(name_); }
+    Result<ServiceStatus> control(std::uint32_t code) override {
+        return Manager::control(name_, code);
+    }
+    Result<ServiceStatus> queryStatus() override { return Manager::query(name_); }
+    Result<ServiceConfig> queryConfig() override {
+        const auto stored = Manager::queryConfig(name_);
+        if (!stored.ok()) return Result<ServiceConfig>::failure(stored.error);
+        return {stored.value.config, winerr::success};
+    }
+    ErrorCode remove() override { return Manager::remove(name_); }
+    ErrorCode setDescription(const std::string& description) override {
+        return Manager::setDescription(name_, description);
+    }
+
+private:
+    std::string name_;
+};
+
+// Holds services/.dblock: a second holder is refused as Windows refuses it.
+class PosixDatabaseLock final : public ServiceDatabaseLock {
+public:
+    explicit PosixDatabaseLock(Fd fd) : fd_(std::move(fd)) {}
+
+private:
+    Fd fd_;
+};
+
+class PosixServiceManagerConnection final : public ServiceManagerConnection {
+public:
+    Result<std::unique_ptr<ServiceHandle>> open(const std::string& name) override {
+        using R = Result<std::unique_ptr<ServiceHandle>>;
+        if (const ErrorCode failed = Manager::openExisting(name)) return R::failure(failed);
+        return {std::make_unique<PosixServiceHandle>(name), winerr::success};
+    }
+
+    Result<std::unique_ptr<ServiceHandle>> create(const ServiceConfig& config) override {
+        using R = Result<std::unique_ptr<ServiceHandle>>;
+        StoredService service;
+        service.config = config;
+        if (const ErrorCode failed = Manager::create(service)) return R::failure(failed);
+        return {std::make_unique<PosixServiceHandle>(config.name), winerr::success};
+    }
+
+    Result<std::unique_ptr<ServiceDatabaseLock>> lock() override {
+        using R = Result<std::unique_ptr<ServiceDatabaseLock>>;
+        constexpr ErrorCode databaseLocked = 1055;  // ERROR_SERVICE_DATABASE_LOCKED
+        {
+            StoreLock storeLock;
+            if (!storeLock.held()) return R::failure(storeLock.error());
+        }
+        const std::string path = ServiceStore::servicesFolder() + "/.dblock";
+        Fd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+        if (!fd.open()) return R::failure(setLastErrorFromErrno());
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return R::failure(setLastError(databaseLocked));
+        return {std::make_unique<PosixDatabaseLock>(std::move(fd)), winerr::success};
+    }
+};
+
+class PosixServiceManager final : public ServiceManager {
+public:
+    Result<std::unique_ptr<ServiceManagerConnection>> connect(std::uint32_t) override {
+        return {std::make_unique<PosixServiceManagerConnection>(), winerr::success};
+    }
+};
+
+}  // namespace
+}  // namespace posix
+
+std::unique_ptr<ServiceManager> makeSystemServiceManager() {
+    return std::make_unique<posix::PosixServiceManager>();
+}
+
+}  // namespace platform

@@ -1,0 +1,79 @@
+// The service side over advapi32. The manager calls back through plain
+// functions without a context pointer, so the one dispatcher of the process
+// is reached through a file-level pointer. No core logic belongs here.
+#include <windows.h>
+
+#include <mutex>
+
+#include "platform/service_manager.h"
+
+namespace platform {
+namespace win32 {
+namespace {
+
+class Win32ServiceDispatcher;
+Win32ServiceDispatcher* activeDispatcher = nullptr;
+
+class Win32ServiceDispatcher final : public ServiceDispatcher {
+public:
+    ErrorCode run(const std::string& name, ServiceMain serviceMain) override {
+        name_ = name;
+        serviceMain_ = std::move(serviceMain);
+        activeDispatcher = this;
+        SERVICE_TABLE_ENTRYA table[] = {{name_.data(), &Win32ServiceDispatcher::mainThunk},
+                                        {nullptr, nullptr}};
+        const ErrorCode result = ::StartServiceCtrlDispatcherA(table) ? 0 : ::GetLastError();
+        activeDispatcher = nullptr;
+        return result;
+    }
+
+    ErrorCode registerControlHandler(const std::string& name, ControlHandler handler) override {
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            handler_ = std::move(handler);
+        }
+        SERVICE_STATUS_HANDLE status =
+            ::RegisterServiceCtrlHandlerA(name.c_str(), &Win32ServiceDispatcher::handlerThunk);
+        if (!status) return ::GetLastError();
+        statusHandle_ = status;
+        return 0;
+    }
+
+    ErrorCode setStatus(const ServiceStatus& s) override {
+        SERVICE_STATUS status{s.serviceType,   s.currentState,
+                              s.controlsAccepted, s.win32ExitCode,
+                              s.serviceSpecificExitCode, s.checkPoint,
+                              s.waitHint};
+        return ::SetServiceStatus(statusHandle_, &status) ? 0 : ::GetLastError();
+    }
+
+private:
+    static void WINAPI mainThunk(DWORD, LPSTR*) {
+        if (activeDispatcher) activeDispatcher->serviceMain_();
+    }
+
+    static void WINAPI handlerThunk(DWORD control) {
+        if (!activeDispatcher) return;
+        ControlHandler handler;
+        {
+            std::lock_guard<std::mutex> guard(activeDispatcher->mutex_);
+            handler = activeDispatcher->handler_;
+        }
+        if (handler) handler(control);
+    }
+
+    std::string name_;
+    ServiceMain serviceMain_;
+    std::mutex mutex_;
+    ControlHandler handler_;
+    SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
+};
+
+}  // namespace
+}  // namespace win32
+
+std::unique_ptr<ServiceDispatcher> makeSystemServiceDispatcher() {
+    return std::make_unique<win32::Win32ServiceDispatcher>();
+}
+
+}  // namespace platform

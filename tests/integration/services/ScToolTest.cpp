@@ -1,0 +1,179 @@
+// harvella-sc as an installer script or a person uses it: exit codes, the
+// reports on the two streams, and the state the next command sees.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <vector>
+
+#include "ServiceTestSupport.h"
+
+namespace {
+
+using servicetests::ToolRun;
+using servicetests::sc;
+using servicetests::testService;
+
+class HarvellaSc : public ::testing::Test {
+protected:
+    servicetests::MachineFixture machine;
+
+    void create(const std::string& name, const std::string& commandLine,
+                const std::string& extra = "") {
+        const ToolRun run = sc("create " + name + " binPath= \"" + commandLine + "\" " + extra);
+        ASSERT_EQ(run.exitCode, 0) << "create " << name << " failed: " << run.err;
+    }
+    std::string stateOf(const std::string& name) {
+        const ToolRun run = sc("query " + name);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        const auto at = run.out.find("STATE              : ");
+        return at == std::string::npos ? "" : run.out.substr(at + 21, run.out.find('\n', at) - at - 21);
+    }
+    std::string queryOf(const std::string& name) { return sc("query " + name).out; }
+};
+
+std::string describe(const ToolRun& run) {
+    return "exit " + std::to_string(run.exitCode) + ", stdout: " + run.out + ", stderr: " + run.err;
+}
+
+TEST_F(HarvellaSc, ServiceAwareServiceGoesThroughItsWholeLife) {
+    create("Aware", testService("Aware", "normal"), "DisplayName= \"Aware Test\"");
+    EXPECT_EQ(stateOf("Aware"), "1  STOPPED");
+
+    const ToolRun started = sc("start Aware");
+    EXPECT_EQ(started.exitCode, 0) << describe(started);
+    EXPECT_EQ(stateOf("Aware"), "4  RUNNING");
+
+    const ToolRun again = sc("start Aware");
+    EXPECT_EQ(again.exitCode, 2) << describe(again);
+    EXPECT_NE(again.err.find("already been started"), std::string::npos) << again.err;
+
+    const ToolRun stopped = sc("stop Aware");
+    EXPECT_EQ(stopped.exitCode, 0) << describe(stopped);
+    EXPECT_EQ(stateOf("Aware"), "1  STOPPED");
+    EXPECT_NE(queryOf("Aware").find("WIN32_EXIT_CODE    : 0  (0x0)"), std::string::npos);
+
+    const ToolRun stopAgain = sc("stop Aware");
+    EXPECT_EQ(stopAgain.exitCode, 2) << describe(stopAgain);
+    EXPECT_NE(stopAgain.err.find("is not started"), std::string::npos) << stopAgain.err;
+
+    EXPECT_EQ(sc("delete Aware").exitCode, 0);
+    const ToolRun gone = sc("query Aware");
+    EXPECT_EQ(gone.exitCode, 1) << describe(gone);
+    EXPECT_NE(gone.err.find("FAILED 1060"), std::string::npos) << gone.err;
+}
+
+TEST_F(HarvellaSc, PlainDaemonRunsOnceStartedAndStopsOnSigterm) {
+    create("Daemon", "sleep 300", "type= daemon");
+    const ToolRun started = sc("start Daemon");
+    EXPECT_EQ(started.exitCode, 0) << describe(started);
+    EXPECT_EQ(stateOf("Daemon"), "4  RUNNING");
+    const ToolRun stopped = sc("stop Daemon");
+    EXPECT_EQ(stopped.exitCode, 0) << describe(stopped);
+    EXPECT_EQ(stateOf("Daemon"), "1  STOPPED");
+    EXPECT_NE(queryOf("Daemon").find("WIN32_EXIT_CODE    : 0  (0x0)"), std::string::npos);
+}
+
+TEST_F(HarvellaSc, ProcessThatEndsWithoutReportingIsStoppedWith1067) {
+    create("Quitter", "/bin/sh -c \\\"sleep 0.5; exit 4\\\"", "type= daemon");
+    EXPECT_EQ(sc("start Quitter").exitCode, 0);
+    // A daemon counts as running once started; its end shows at the next look.
+    for (int i = 0; i < 150 && stateOf("Quitter") != "1  STOPPED"; ++i) ::usleep(20000);
+    EXPECT_NE(queryOf("Quitter").find("WIN32_EXIT_CODE    : 1067"), std::string::npos)
+        << queryOf("Quitter");
+
+    create("Crasher", testService("Crasher", "crash"));
+    EXPECT_EQ(sc("start Crasher").exitCode, 0);
+    const ToolRun stop = sc("stop Crasher");
+    EXPECT_EQ(stop.exitCode, 0) << describe(stop);
+    EXPECT_NE(queryOf("Crasher").find("WIN32_EXIT_CODE    : 1067"), std::string::npos)
+        << queryOf("Crasher");
+}
+
+TEST_F(HarvellaSc, ServiceSpecificExitCodeTravelsWith1066) {
+    create("Specific", testService("Specific", "specific 1101"));
+    EXPECT_EQ(sc("start Specific").exitCode, 0);
+    EXPECT_EQ(sc("stop Specific").exitCode, 0);
+    const std::string query = queryOf("Specific");
+    EXPECT_NE(query.find("WIN32_EXIT_CODE    : 1066"), std::string::npos) << query;
+    EXPECT_NE(query.find("SERVICE_EXIT_CODE  : 1101"), std::string::npos) << query;
+}
+
+TEST_F(HarvellaSc, RefusesWithTheWindowsErrorNumbers) {
+    create("Twice", "sleep 1", "type= daemon");
+    const ToolRun duplicate = sc("create Twice binPath= \"sleep 1\"");
+    EXPECT_EQ(duplicate.exitCode, 1);
+    EXPECT_NE(duplicate.err.find("FAILED 1073:\n\nThe specified service already exists."),
+              std::string::npos)
+        << duplicate.err;
+    for (const std::string command : {"delete", "qc", "query"}) {
+        const ToolRun missing = sc(command + " Missing");
+        EXPECT_NE(missing.err.find("FAILED 1060"), std::string::npos) << command << ": " << missing.err;
+    }
+    const ToolRun startMissing = sc("start Missing");
+    EXPECT_EQ(startMissing.exitCode, 2);
+    EXPECT_NE(startMissing.err.find("System error 1060 has occurred."), std::string::npos)
+        << startMissing.err;
+}
+
+TEST_F(HarvellaSc, ServiceDeletedWhileRunningGoesOnceStopped) {
+    create("Doomed", testService("Doomed", "normal"));
+    ASSERT_EQ(sc("start Doomed").exitCode, 0);
+    EXPECT_EQ(sc("delete Doomed").exitCode, 0);
+    EXPECT_EQ(stateOf("Doomed"), "4  RUNNING");
+    const ToolRun recreate = sc("create Doomed binPath= \"sleep 1\"");
+    EXPECT_NE(recreate.err.find("FAILED 1072"), std::string::npos) << recreate.err;
+
+    EXPECT_EQ(sc("stop Doomed").exitCode, 0);
+    EXPECT_NE(sc("query Doomed").err.find("FAILED 1060"), std::string::npos);
+    create("Doomed", "sleep 1", "type= daemon");
+}
+
+TEST_F(HarvellaSc, ConfigurationKeepsDependenciesAndDescription) {
+    create("Dependent", "sleep 1", "depend= First/Second start= demand");
+    EXPECT_EQ(sc("description Dependent \"Timesheets for all\"").exitCode, 0);
+    const ToolRun config = sc("qc Dependent");
+    EXPECT_NE(config.out.find("DEPENDENCIES       : First/Second"), std::string::npos) << config.out;
+    EXPECT_NE(config.out.find("DEMAND_START"), std::string::npos) << config.out;
+    EXPECT_NE(config.out.find("DESCRIPTION        : Timesheets for all"), std::string::npos)
+        << config.out;
+}
+
+TEST_F(HarvellaSc, TwoProcessesActingAtOnceSeeOneConsistentDatabase) {
+    create("Shared", testService("Shared", "normal"));
+    auto first = std::async(std::launch::async, [] { return sc("start Shared"); });
+    auto second = std::async(std::launch::async, [] { return sc("start Shared"); });
+    const ToolRun a = first.get(), b = second.get();
+    EXPECT_EQ((a.exitCode == 0) + (b.exitCode == 0), 1) << describe(a) << " / " << describe(b);
+    EXPECT_EQ(stateOf("Shared"), "4  RUNNING");
+
+    std::vector<std::future<ToolRun>> creates;
+    for (int i = 0; i < 8; ++i)
+        creates.push_back(std::async(std::launch::async, [i] {
+            return sc("create Many" + std::to_string(i) + " binPath= \"sleep 1\" type= daemon");
+        }));
+    for (auto& created : creates) EXPECT_EQ(created.get().exitCode, 0);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(stateOf("Many" + std::to_string(i)), "1  STOPPED");
+
+    auto stop1 = std::async(std::launch::async, [] { return sc("stop Shared"); });
+    auto stop2 = std::async(std::launch::async, [] { return sc("stop Shared"); });
+    stop1.get();
+    stop2.get();
+    EXPECT_EQ(stateOf("Shared"), "1  STOPPED");
+}
+
+TEST_F(HarvellaSc, ServiceThatNeverConnectsFailsItsStartWith1053AfterThirtySeconds) {
+    create("Silent", testService("Silent", "silent"));
+    const ToolRun started = sc("start Silent");
+    EXPECT_EQ(started.exitCode, 2);
+    EXPECT_NE(started.err.find("System error 1053 has occurred."), std::string::npos)
+        << describe(started);
+    EXPECT_EQ(stateOf("Silent"), "1  STOPPED");
+}
+
+TEST_F(HarvellaSc, ServiceProgramRunFromAConsoleIsRefusedWith1063) {
+    const ToolRun run = servicetests::runShell(testService("Console", "normal"));
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.out, "dispatcher failed: 1063\n");
+}
+
+}  // namespace

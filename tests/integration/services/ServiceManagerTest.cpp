@@ -1,0 +1,99 @@
+// The ServiceManager seam over the stand-in, called in-process as the
+// launcher calls it: the Windows error numbers and the configuration it keeps.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "ServiceTestSupport.h"
+#include "platform/service_manager.h"
+
+namespace {
+
+using platform::ServiceConfig;
+namespace svc = platform::svc;
+namespace winerr = platform::winerr;
+
+class ServiceManagerSeam : public ::testing::Test {
+protected:
+    servicetests::MachineFixture machine;
+    std::unique_ptr<platform::ServiceManager> manager = platform::makeSystemServiceManager();
+    std::unique_ptr<platform::ServiceManagerConnection> connection =
+        manager->connect(svc::managerAllAccess).value;
+
+    ServiceConfig configOf(const std::string& name, const std::string& commandLine) {
+        ServiceConfig config;
+        config.name = name;
+        config.displayName = name + " Server";
+        config.commandLine = commandLine;
+        return config;
+    }
+
+    std::uint32_t waitForState(platform::ServiceHandle& service, std::uint32_t state) {
+        std::uint32_t seen = 0;
+        for (int i = 0; i < 250 && seen != state; ++i) {
+            seen = service.queryStatus().value.currentState;
+            if (seen != state) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return seen;
+    }
+};
+
+TEST_F(ServiceManagerSeam, AnswersWithTheWindowsErrorNumbers) {
+    EXPECT_EQ(connection->open("Missing").error, winerr::serviceDoesNotExist);
+    EXPECT_EQ(connection->open("bad/name").error, winerr::invalidName);
+
+    auto created = connection->create(configOf("Harvella", servicetests::testService("Harvella", "normal")));
+    ASSERT_TRUE(created.ok()) << created.error;
+    EXPECT_EQ(connection->create(configOf("Harvella", "x")).error, winerr::serviceExists);
+
+    auto& service = *created.value;
+    EXPECT_EQ(service.control(svc::controlStop).error, winerr::serviceNotActive);
+    ASSERT_EQ(service.start(), winerr::success);
+    EXPECT_EQ(service.start(), winerr::serviceAlreadyRunning);
+    EXPECT_EQ(waitForState(service, svc::running), svc::running);
+
+    EXPECT_TRUE(service.control(svc::controlStop).ok());
+    EXPECT_EQ(waitForState(service, svc::stopped), svc::stopped);
+    EXPECT_EQ(service.control(svc::controlStop).error, winerr::serviceNotActive);
+
+    EXPECT_EQ(service.remove(), winerr::success);
+    EXPECT_EQ(connection->open("Harvella").error, winerr::serviceDoesNotExist);
+}
+
+TEST_F(ServiceManagerSeam, KeepsTheConfigurationWithItsDependencyMultiString) {
+    ServiceConfig config = configOf("Harvella", "/opt/harvella/Harvella_Access startAsService");
+    config.dependencies = std::string("MySQL57\0Other\0\0", 15);
+    auto created = connection->create(config);
+    ASSERT_TRUE(created.ok());
+    EXPECT_EQ(created.value->setDescription("Harvella - Web Based Timesheet"), winerr::success);
+
+    const auto read = connection->open("Harvella").value->queryConfig();
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.value.dependencies, config.dependencies);
+    EXPECT_EQ(read.value.commandLine, config.commandLine);
+    EXPECT_EQ(read.value.displayName, "Harvella Server");
+    EXPECT_EQ(read.value.startType, svc::autoStart);
+
+    auto bare = connection->create(configOf("Bare", "sleep 1"));
+    EXPECT_EQ(bare.value->queryConfig().value.dependencies, std::string(2, '\0'));
+}
+
+TEST_F(ServiceManagerSeam, DatabaseLockIsHeldByOneAtATime) {
+    auto first = connection->lock();
+    ASSERT_TRUE(first.ok()) << first.error;
+    auto other = manager->connect(svc::managerAllAccess).value;
+    EXPECT_EQ(other->lock().error, 1055u);
+    // Creating a service while holding the lock is what install does.
+    EXPECT_TRUE(connection->create(configOf("Locked", "sleep 1")).ok());
+    first.value.reset();
+    EXPECT_TRUE(other->lock().ok());
+}
+
+TEST_F(ServiceManagerSeam, ProgramThatCannotBeRunFailsTheStartAndStaysStopped) {
+    auto created = connection->create(configOf("Nothing", "/nonexistent/program startAsService"));
+    ASSERT_TRUE(created.ok());
+    EXPECT_EQ(created.value->start(), winerr::fileNotFound);
+    EXPECT_EQ(created.value->queryStatus().value.currentState, svc::stopped);
+}
+
+}  // namespace
