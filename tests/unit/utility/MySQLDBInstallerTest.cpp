@@ -1,0 +1,281 @@
+// The MySQL installer object against the fakes: its fields, progress weights,
+// the step operations' failure records and the dump steps.
+#include <gtest/gtest.h>
+
+#include "fakes/FakeMySQLClient.h"
+#include "frame/FailureRecord.h"
+#include "mysql/MySQLDBInstaller.h"
+
+namespace Quimbo {
+
+// Reaches the installer's private dump steps.
+struct MySQLDBInstallerSteps {
+    MySQLDBInstaller& installer;
+    std::string nextDumpFileName(const std::string& db) { return installer.GetNextDumpFileName(db); }
+    void createDumpsFolder() { installer.CreateDumpsFolder(); }
+    void dumpDatabase(const std::string& db) { installer.DumpDatabaseStep(db, "rootpw"); }
+    void dumpAll() { installer.DumpAllDatabases("rootpw"); }
+    void dumpHarvella() { installer.DumpHarvellaDatabase("rootpw"); }
+};
+
+}  // namespace Quimbo
+
+namespace {
+
+using fakes::FakeMySQLClient;
+using fakes::FakeServices;
+using fakes::ProcessExited;
+using Quimbo::FailureRecord;
+
+constexpr platform::WindowHandle progressBar = 15;
+constexpr platform::WindowHandle actionLabel = 14;
+
+Quimbo::Args fields(const std::string& actionWord, const std::string& previousVersion) {
+    return Quimbo::SplitArgumentLine("1|/inst|MySQL|harvella.config|11|12|13|14|15|16|" +
+                                     actionWord + "|/pt|/uz|/pkg.zip|mysql-pkg|HvMySQL|" +
+                                     previousVersion);
+}
+
+class MySQLDBInstallerTest : public ::testing::Test {
+protected:
+    void initialize(const std::string& actionWord = "InstallMySQL",
+                    const std::string& previousVersion = "") {
+        args = fields(actionWord, previousVersion);
+        int count = static_cast<int>(args.size());
+        installer.Initialize(args, count);
+    }
+    int progress() { return fake.windows.positions[progressBar]; }
+    // The texts shown on the action label, in order.
+    std::vector<std::string> labels() const {
+        std::vector<std::string> shown;
+        const std::string prefix = "text " + std::to_string(actionLabel) + " 12 0 ";
+        for (const auto& call : fake.windows.calls)
+            if (call.rfind(prefix, 0) == 0) shown.push_back(call.substr(prefix.size()));
+        return shown;
+    }
+
+    FakeServices fake;
+    Quimbo::Args args;
+    Quimbo::MySQLDBInstaller installer{fake.services};
+    Quimbo::MySQLDBInstallerSteps steps{installer};
+};
+
+TEST_F(MySQLDBInstallerTest, InitializeTakesRepairKeepOutOfTheActionWord) {
+    initialize("ReinstallMySQLRepairKeepWithDump", "5.2");
+    EXPECT_TRUE(installer.repairKeep());
+    EXPECT_EQ(installer.actionWord(), "ReinstallMySQLWithDump");
+    EXPECT_TRUE(installer.hasPrevVersion());
+    EXPECT_EQ(installer.settings().GetMySQLRootPwdFile(), "/inst/MySQL/data/data.ptc");
+    EXPECT_EQ(installer.settings().GetMySQLServiceName(), "HvMySQL");
+    EXPECT_EQ(installer.settings().GetPrevHarvellaVersion(), "5.2");
+    EXPECT_EQ(installer.settings().getMySQLPort(), -1);
+
+    initialize("InstallMySQL", "");
+    EXPECT_FALSE(installer.repairKeep());
+    EXPECT_FALSE(installer.hasPrevVersion());
+    EXPECT_EQ(installer.actionWord(), "InstallMySQL");
+}
+
+TEST_F(MySQLDBInstallerTest, AnyCountButSeventeenShowsTheMessageAndTouchesNothing) {
+    for (int count : {16, 18}) {
+        FakeServices local;
+        Quimbo::MySQLDBInstaller other(local.services);
+        Quimbo::Args some = fields("InstallMySQL", "");
+        some.resize(static_cast<std::size_t>(count));
+        try {
+            other.Initialize(some, count);
+            ADD_FAILURE() << "expected the program to end for " << count << " fields";
+        } catch (const ProcessExited& exited) {
+            EXPECT_EQ(exited.code, 0);
+        }
+        EXPECT_EQ(local.messageBoxes.shown,
+                  std::vector<std::string>{"MySQL DB installation requires 17 parameters!"});
+        EXPECT_TRUE(local.windows.calls.empty());
+    }
+}
+
+TEST_F(MySQLDBInstallerTest, ProgressWeightsAreSharesOfTheTotalRoundedHalfToEven) {
+    initialize();
+    installer.ForwardProgress(50);
+    EXPECT_TRUE(fake.windows.calls.empty()) << "no total, no progress";
+
+    const struct {
+        std::int16_t total, weight;
+        int moved;
+    } cases[] = {{100, 5, 5}, {175, 5, 3}, {50, 5, 10}, {175, 10, 6}, {175, 20, 11},
+                 {175, 40, 23}, {40, 1, 2}, {40, 3, 8}};
+    for (const auto& c : cases) {
+        fake.windows.positions[progressBar] = 0;
+        installer.SetProgressTotal(c.total);
+        installer.ForwardProgress(c.weight);
+        EXPECT_EQ(progress(), c.moved) << c.weight << " of " << c.total;
+    }
+}
+
+TEST_F(MySQLDBInstallerTest, StepOperationsRaiseTheirNumbersWithTheRunsTexts) {
+    initialize();
+    fake.files.folders.insert("/inst");
+    fake.files.folders.insert("/inst/MySQL");
+    fake.files.folders.insert("/inst/MySQL/bin");
+    fake.files.files["/inst/MySQL/bin/mysql"] = "";
+    fake.files.files["/s.sql"] = "create table t (id int);";
+    FakeMySQLClient client(fake);
+    client.respond = [](const std::string&) {
+        return FakeMySQLClient::Reply{"", "ERROR 1005 (HY000): (errno: 121)\n", 1};
+    };
+    try {
+        installer.ExecScriptOrRaise("harvella", "/s.sql", "Creating schema", "root", "pw", 2010);
+        FAIL() << "expected a failure record";
+    } catch (const FailureRecord& failure) {
+        EXPECT_EQ(failure.number, 2010);
+        EXPECT_EQ(failure.source,
+                  "Creating schema:\r\nError: ERROR 1005 (HY000): (errno: 121)\n\r\n");
+        EXPECT_EQ(failure.description, "");
+    }
+    EXPECT_EQ(client.runs.back().options,
+              "[client]\nport=-1\nhost=127.0.0.1\nuser=root\npassword=pw\ndatabase=harvella\n");
+    try {
+        installer.ExecUpdateOrRaise("", "grant all;", "root", "pw", 2007);
+        FAIL() << "expected a failure record";
+    } catch (const FailureRecord& failure) {
+        EXPECT_EQ(failure.number, 2007);
+        EXPECT_EQ(failure.source, "");
+        EXPECT_EQ(failure.description, "ERROR 1005 (HY000): (errno: 121)\n");
+    }
+    client.respond = [](const std::string&) { return FakeMySQLClient::Reply{"", "", 0}; };
+    EXPECT_NO_THROW(installer.ExecUpdateOrRaise("", "select 1;", "root", "pw", 2007));
+
+    fake.processes.onLaunch = nullptr;
+    fake.processes.children.push_back(fakes::ScriptedChild{{""}, {"no such service"}, 2});
+    try {
+        installer.RunCommandOrRaise("net start x", "start MySQL Service", 2005);
+        FAIL() << "expected a failure record";
+    } catch (const FailureRecord& failure) {
+        EXPECT_EQ(failure.number, 2005);
+        EXPECT_EQ(failure.source, "start MySQL Service");
+        EXPECT_EQ(failure.description, "no such service");
+    }
+}
+
+class MySQLDumpSteps : public MySQLDBInstallerTest {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"/inst", "/inst/MySQL", "/inst/MySQL/bin"})
+            fake.files.folders.insert(folder);
+        fake.files.files["/inst/MySQL/bin/mysql"] = "";
+        fake.clock.local = platform::LocalTime{2024, 3, 5, 10, 0, 0};
+        client.dump = [](const std::string&) { return FakeMySQLClient::Reply{"-- 100\n", "", 0}; };
+        client.respond = [this](const std::string& sql) {
+            if (sql == "show databases;")
+                return FakeMySQLClient::Reply{
+                    "Database\ninformation_schema\nharvella\nmysql\nMYSQL\nother\n", "", 0};
+            if (sql == "show tables;") return FakeMySQLClient::Reply{tables, "", 0};
+            return FakeMySQLClient::Reply{"", "", 0};
+        };
+    }
+    std::vector<std::string> dumpedDatabases() const {
+        std::vector<std::string> names;
+        for (const auto& run : client.runs)
+            if (run.commandLine.find("--no-data") == std::string::npos &&
+                run.commandLine.find("mysqldump") != std::string::npos)
+                names.push_back(std::regex_replace(run.commandLine,
+                                                   std::regex(".*--databases ([^ ]*) .*"), "$1"));
+        return names;
+    }
+
+    FakeMySQLClient client{fake};
+    std::string tables = "Tables_in_x\n";
+};
+
+TEST_F(MySQLDumpSteps, DumpNamesCarryVersionDateAndTheFirstFreeCounter) {
+    initialize("InstallMySQL", "V");
+    fake.files.folders.insert("/inst/database");
+    fake.files.folders.insert("/inst/database/dumps");
+    EXPECT_EQ(steps.nextDumpFileName("D"), "/inst/database/dumps/D-V-2024-03-05-01.dmp");
+    for (int i = 1; i <= 9; ++i)
+        fake.files.files["/inst/database/dumps/D-V-2024-03-05-0" + std::to_string(i) + ".dmp"] = "";
+    EXPECT_EQ(steps.nextDumpFileName("D"), "/inst/database/dumps/D-V-2024-03-05-10.dmp");
+
+    initialize("InstallMySQL", "");
+    EXPECT_EQ(steps.nextDumpFileName("D"), "/inst/database/dumps/D-2024-03-05-01.dmp");
+}
+
+TEST_F(MySQLDumpSteps, DumpAllSkipsOnlyTheServersOwnDatabasesAndEachGetsItsFile) {
+    initialize();
+    steps.createDumpsFolder();
+    EXPECT_EQ(labels(), std::vector<std::string>{"Creating dumps folder"});
+    installer.SetProgressTotal(100);
+    steps.dumpAll();
+    EXPECT_EQ(dumpedDatabases(), (std::vector<std::string>{"harvella", "MYSQL", "other"}));
+    EXPECT_EQ(installer.dumpFilePath(), "/inst/database/dumps/other-2024-03-05-01.dmp");
+    EXPECT_TRUE(fake.files.fileExists("/inst/database/dumps/harvella-2024-03-05-01.dmp"));
+    EXPECT_EQ(labels().back(), "Dumping databases");
+    EXPECT_EQ(progress(), 20);
+}
+
+TEST_F(MySQLDumpSteps, ShortFreeSpaceRaises2019WithTheRequiredBytes) {
+    initialize();
+    steps.createDumpsFolder();
+    client.dump = [](const std::string&) { return FakeMySQLClient::Reply{"0123456789", "", 0}; };
+    fake.files.freeBytes = 11;
+    try {
+        steps.dumpDatabase("harvella");
+        FAIL() << "expected a failure record";
+    } catch (const FailureRecord& failure) {
+        EXPECT_EQ(failure.number, 2019);
+        EXPECT_EQ(failure.source, "Dump database harvella");
+        EXPECT_EQ(failure.description, "Not enough space for dumping harvella");
+    }
+    // A 10-byte schema dump and no tables: 12.5, rounded half to even.
+    EXPECT_EQ(installer.requiredDumpSpace(), "12");
+    EXPECT_TRUE(dumpedDatabases().empty());
+}
+
+TEST_F(MySQLDumpSteps, AFailingDumpOrListIsReportedAs2013) {
+    initialize();
+    steps.createDumpsFolder();
+    client.dump = [](const std::string& line) {
+        if (line.find("--no-data") != std::string::npos) return FakeMySQLClient::Reply{"x", "", 0};
+        return FakeMySQLClient::Reply{"", "mysqldump: Error 2013: Lost connection\n", 2};
+    };
+    try {
+        steps.dumpDatabase("harvella");
+        FAIL() << "expected a failure record";
+    } catch (const FailureRecord& failure) {
+        EXPECT_EQ(failure.number, 2013);
+        EXPECT_EQ(failure.source, "Dump database harvella");
+        EXPECT_EQ(failure.description, "mysqldump: Error 2013: Lost connection\n");
+    }
+    EXPECT_EQ(installer.dumpFilePath(), "");
+
+    client.respond = [](const std::string&) {
+        return FakeMySQLClient::Reply{"", "ERROR 1045: Access denied\n", 1};
+    };
+    try {
+        steps.dumpAll();
+        FAIL() << "expected a failure record";
+    } catch (const FailureRecord& failure) {
+        EXPECT_EQ(failure.number, 2013);
+        EXPECT_EQ(failure.source, "");
+        EXPECT_EQ(failure.description, "ERROR 1045: Access denied\n");
+    }
+}
+
+TEST_F(MySQLDumpSteps, TheProductDatabaseIsDumpedOnlyWhenItExistsAndProgressMovesEitherWay) {
+    initialize();
+    steps.createDumpsFolder();
+    installer.SetProgressTotal(100);
+    steps.dumpHarvella();
+    EXPECT_EQ(dumpedDatabases(), std::vector<std::string>{"harvella"});
+    EXPECT_EQ(labels().back(), "Dumping harvella database");
+    EXPECT_EQ(progress(), 10);
+
+    client.respond = [](const std::string&) {
+        return FakeMySQLClient::Reply{"", "ERROR 1049: Unknown database\n", 1};
+    };
+    steps.dumpHarvella();
+    EXPECT_EQ(dumpedDatabases().size(), 1u);
+    EXPECT_EQ(progress(), 20);
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+// The dump machinery against the fakes: the mysqldump command line and its
+// credentials file, the size estimate, escaping and the dump file names.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "fakes/FakeMySQLClient.h"
+#include "frame/FailureRecord.h"
+#include "mysql/MySQLManager.h"
+
+namespace {
+
+using fakes::FakeMySQLClient;
+using fakes::FakeServices;
+using Quimbo::MySQLManager;
+
+class MySQLDump : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake.files.folders.insert("/m");
+        fake.files.folders.insert("/m/bin");
+        fake.files.files["/m/bin/mysql"] = "";
+        fake.files.folders.insert("/dumps");
+        manager.Initialize(fso);
+    }
+    std::size_t temporaries() const {
+        std::size_t count = 0;
+        for (const auto& entry : fake.files.files) count += entry.first.rfind("/tmp/", 0) == 0;
+        return count;
+    }
+
+    FakeServices fake;
+    FakeMySQLClient client{fake};
+    Quimbo::FileSystemObject fso{fake.files, fake.random, fake.services.conventions};
+    MySQLManager manager{fake.services};
+    Quimbo::MySQLConnection server{"/m", "127.0.0.1", "27351", "root", "s3cret", "db"};
+};
+
+TEST_F(MySQLDump, CommandLineKeepsItsOrderAndTheCredentialsFileComesFirst) {
+    manager.DumpMySQLDatabase(server, "/dumps/d 1.dmp", false);
+    ASSERT_EQ(client.runs.size(), 1u);
+    const std::string line = client.runs[0].commandLine;
+    const std::string options = std::regex_replace(
+        line, std::regex(".*--defaults-extra-file=\"([^\"]*)\".*"), "$1");
+    EXPECT_EQ(line, "\"/m/bin/mysqldump\" --defaults-extra-file=\"" + options +
+                        "\" --databases db --force --routines --comments --extended-insert "
+                        "--quote-names --user=root --host=127.0.0.1 --port=27351 "
+                        "--single-transaction --skip-lock-tables --result-file=\"/dumps/d 1.dmp\" "
+                        "--no-data");
+    EXPECT_EQ(line.find("s3cret"), std::string::npos) << "no password on the command line";
+    EXPECT_EQ(client.runs[0].options, "[client]\npassword=s3cret\n");
+    EXPECT_TRUE(client.runs[0].optionsPrivate);
+    EXPECT_EQ(temporaries(), 0u) << "the credentials file is deleted after the run";
+
+    manager.DumpMySQLDatabase(server, "/dumps/d2.dmp", true);
+    EXPECT_EQ(client.runs[1].commandLine.find("--no-data"), std::string::npos);
+    EXPECT_TRUE(fake.files.fileExists("/dumps/d2.dmp"));
+}
+
+TEST_F(MySQLDump, AFailedDumpDeletesItsPartialFileAndRaisesTheExitCodeWithStandardError) {
+    client.dump = [](const std::string&) {
+        return FakeMySQLClient::Reply{"-- partial", "mysqldump: Got error: 1049\n", 2};
+    };
+    try {
+        manager.DumpMySQLDatabase(server, "/dumps/d.dmp", true);
+        FAIL() << "expected a failure record";
+    } catch (const Quimbo::FailureRecord& failure) {
+        EXPECT_EQ(failure.number, 2);
+        EXPECT_EQ(failure.source, "");
+        EXPECT_EQ(failure.description, "mysqldump: Got error: 1049\n");
+    }
+    EXPECT_FALSE(fake.files.fileExists("/dumps/d.dmp"));
+    EXPECT_EQ(temporaries(), 0u);
+}
+
+TEST_F(MySQLDump, EstimateAddsTheSchemaDumpAndTheWrittenRowsOfEveryTable) {
+    client.dump = [](const std::string&) {
+        return FakeMySQLClient::Reply{std::string(1500, 'x'), "", 0};
+    };
+    std::vector<std::string> queries;
+    client.respond = [&](const std::string& sql) {
+        queries.push_back(sql);
+        if (sql == "show tables;") return FakeMySQLClient::Reply{"Tables_in_db\nt\ne\n", "", 0};
+        if (sql == "desc `t`;")
+            return FakeMySQLClient::Reply{"Field\tType\tNull\nid\tint(11)\tYES\nname\tVARCHAR(9)\tYES\n",
+                                          "", 0};
+        if (sql == "desc `e`;") return FakeMySQLClient::Reply{"Field\tType\nx\tint(11)\n", "", 0};
+        if (sql.find("from `t`") != std::string::npos)
+            return FakeMySQLClient::Reply{"count(*)\tsize\n3\t40\n", "", 0};
+        return FakeMySQLClient::Reply{"count(*)\tsize\n0\t0\n", "", 0};
+    };
+    const double expected = 1.25 * (1500 + (24 + 22 + 12 + 40 + 2 + 16 + 1000) + (24 + 16 + 1000));
+    EXPECT_DOUBLE_EQ(manager.GetMySQLDatabaseDumpSize(server), expected);
+    ASSERT_GE(queries.size(), 3u);
+    EXPECT_EQ(queries[2],
+              "select count(*), ifnull(sum(if (`id` is null, 3, length(`id`))) + sum(if (`name` is "
+              "null, 3, length(`name`) + 2)) , 0) from `t`");
+    EXPECT_EQ(temporaries(), 0u) << "the schema-only dump is deleted at once";
+}
+
+TEST_F(MySQLDump, ATableWhoseSizeQueryFailsAddsNothing) {
+    client.dump = [](const std::string&) { return FakeMySQLClient::Reply{"12345", "", 0}; };
+    client.respond = [&](const std::string& sql) {
+        if (sql == "show tables;") return FakeMySQLClient::Reply{"Tables_in_db\nt\n", "", 0};
+        return FakeMySQLClient::Reply{"", "ERROR 1142: denied\n", 1};
+    };
+    EXPECT_DOUBLE_EQ(manager.GetMySQLDatabaseDumpSize(server), 1.25 * 5);
+}
+
+TEST(MySQLCommandLineParam, QuotesAndEscapesAsTheToolsReadIt) {
+    EXPECT_EQ(MySQLManager::EscapeMySQLCommandLineParam("abc"), "\"abc\"");
+    EXPECT_EQ(MySQLManager::EscapeMySQLCommandLineParam("ab\\"), "\"ab\\\\\"");
+    EXPECT_EQ(MySQLManager::EscapeMySQLCommandLineParam("a\"b"), "\"a\\\"b\"");
+    EXPECT_EQ(MySQLManager::EscapeMySQLCommandLineParam("a\\\"b"), "\"a\\\\\\\"b\"");
+    EXPECT_EQ(MySQLManager::EscapeMySQLCommandLineParam(""), "\"\"");
+}
+
+}  // namespace
