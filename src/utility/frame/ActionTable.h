@@ -19,4 +19,8 @@ struct ActionEntry {
 // One entry for each of the codes 0 to 6.
 const ActionEntry* FindAction(std::int16_t code);
 
+// Ends the program with exit code 1 and a note on standard error: the action,
+// or its run operation, is not part of this build yet.
+[[noreturn]] void ReportActionNotAvailable(platform::Services& services, const ActionEntry& action);
+
 }  // namespace Quimbo
