@@ -4,6 +4,7 @@
 
 #include "fakes/FakeMySQLClient.h"
 #include "frame/FailureRecord.h"
+#include "frame/MainModule.h"
 #include "mysql/MySQLDBInstaller.h"
 
 namespace Quimbo {
@@ -92,6 +93,31 @@ TEST_F(MySQLDBInstallerTest, AnyCountButSeventeenShowsTheMessageAndTouchesNothin
                   std::vector<std::string>{"MySQL DB installation requires 17 parameters!"});
         EXPECT_TRUE(local.windows.calls.empty());
     }
+}
+
+TEST(MySQLDBAction, TheDispatchChecksTheFieldsAndThenReportsTheFlowsAsNotAvailable) {
+    FakeServices fake;
+    fake.console.line = "1|/inst|MySQL|harvella.config|11|12|13|14|15|16|InstallMySQL|/pt|/uz|/pkg|"
+                        "mysql-pkg|HvMySQL|";
+    try {
+        Quimbo::Main(fake.services);
+        FAIL() << "expected the program to end";
+    } catch (const ProcessExited& exited) {
+        EXPECT_EQ(exited.code, 1);
+    }
+    EXPECT_NE(fake.console.err.find("not available"), std::string::npos) << fake.console.err;
+    EXPECT_TRUE(fake.processes.commandLines.empty());
+
+    FakeServices wrongCount;
+    wrongCount.console.line = "1|/inst|MySQL";
+    try {
+        Quimbo::Main(wrongCount.services);
+        FAIL() << "expected the program to end";
+    } catch (const ProcessExited& exited) {
+        EXPECT_EQ(exited.code, 0);
+    }
+    EXPECT_EQ(wrongCount.messageBoxes.shown,
+              std::vector<std::string>{"MySQL DB installation requires 17 parameters!"});
 }
 
 TEST_F(MySQLDBInstallerTest, ProgressWeightsAreSharesOfTheTotalRoundedHalfToEven) {
