@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <unistd.h>
 
 #include "errno_map.h"
 #include "service_control.h"
@@ -83,8 +84,26 @@ public:
     }
 };
 
+class PosixProgramFile final : public ProgramFile {
+public:
+    Result<std::string> modulePath(std::size_t bufferSize) override {
+        std::string path(bufferSize, '\0');
+        const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+        if (length < 0) return Result<std::string>::failure(setLastErrorFromErrno());
+        // GetModuleFileNameA needs room for the terminating NUL as well.
+        if (static_cast<std::size_t>(length) + 1 > bufferSize)
+            return Result<std::string>::failure(setLastError(122));  // ERROR_INSUFFICIENT_BUFFER
+        path.resize(static_cast<std::size_t>(length));
+        return {path, winerr::success};
+    }
+};
+
 }  // namespace
 }  // namespace posix
+
+std::unique_ptr<ProgramFile> makeSystemProgramFile() {
+    return std::make_unique<posix::PosixProgramFile>();
+}
 
 std::unique_ptr<ServiceManager> makeSystemServiceManager() {
     return std::make_unique<posix::PosixServiceManager>();

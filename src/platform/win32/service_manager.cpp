@@ -162,8 +162,26 @@ public:
     }
 };
 
+class Win32ProgramFile final : public ProgramFile {
+public:
+    Result<std::string> modulePath(std::size_t bufferSize) override {
+        std::string path(bufferSize, '\0');
+        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(bufferSize));
+        // A full buffer means the path was cut (Windows XP does not even say so).
+        if (length == 0 || length >= bufferSize)
+            return Result<std::string>::failure(length == 0 ? ::GetLastError()
+                                                            : ERROR_INSUFFICIENT_BUFFER);
+        path.resize(length);
+        return {path, 0};
+    }
+};
+
 }  // namespace
 }  // namespace win32
+
+std::unique_ptr<ProgramFile> makeSystemProgramFile() {
+    return std::make_unique<win32::Win32ProgramFile>();
+}
 
 std::unique_ptr<ServiceManager> makeSystemServiceManager() {
     return std::make_unique<win32::Win32ServiceManager>();

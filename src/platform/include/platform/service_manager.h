@@ -2,6 +2,7 @@
 // The service control manager, seen from a client (install, start, stop,
 // query) and from a service process (dispatcher, control handler, status).
 // Numbers are the Windows ones: states, controls and error numbers.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -104,7 +105,17 @@ public:
     virtual ErrorCode setStatus(const ServiceStatus& status) = 0;
 };
 
+// The running program's own file, which a service's command line names.
+class ProgramFile {
+public:
+    virtual ~ProgramFile() = default;
+    // GetModuleFileNameA(NULL) into a buffer of that many bytes (the
+    // executable's path on Linux); fails when the path does not fit.
+    virtual Result<std::string> modulePath(std::size_t bufferSize) = 0;
+};
+
 // The system's implementations; main wires them, tests wire fakes.
+std::unique_ptr<ProgramFile> makeSystemProgramFile();
 std::unique_ptr<ServiceManager> makeSystemServiceManager();
 // One per process: the manager talks to a single dispatcher.
 std::unique_ptr<ServiceDispatcher> makeSystemServiceDispatcher();

@@ -1,0 +1,149 @@
+// Opening, installing and removing the Harvella service.
+#include "service/ServiceMan.h"
+
+#include "runtime/LauncherSettings.h"
+#include "service/EventLogSource.h"
+
+namespace Harvella::ServiceMan {
+
+const char* const serviceName = "Harvella";
+const char* const serviceDisplayName = "Harvella Server";
+const char* const serviceDescription =
+    "Harvella - Web Based Timesheet: https://www.brenwick.example/harvella";
+const char* const serviceArgument = "startAsService";
+
+namespace {
+
+namespace winerr = platform::winerr;
+
+constexpr std::uint32_t eventCategoryCount = 6;
+constexpr std::size_t modulePathBuffer = 512;
+constexpr int deletionChecks = 3;
+constexpr std::chrono::milliseconds deletionPause{800};
+
+std::int32_t codeOf(platform::ErrorCode code) { return static_cast<std::int32_t>(code); }
+
+// A stopped registration goes before the new one; a running one is refused.
+void removeEarlierRegistration(Context& context) {
+    auto manager = context.manager.connect(platform::svc::managerCreateService);
+    if (manager.ok()) {
+        auto service = manager.value->open(serviceName);
+        if (service.ok()) {
+            const auto status = service.value->queryStatus();
+            if (status.ok() && status.value.currentState != platform::svc::stopped)
+                throw ServiceInstallationError(
+                    "Harvella service is running now and cannot be installed or re-installed."
+                    "\r\nPlease stop the service and try again.");
+            service.value->remove();
+        }
+    }
+    // The manager deletes a service once its last handle is closed.
+    for (int check = 0; check < deletionChecks && exists(context, serviceName); ++check)
+        context.clock.sleep(deletionPause);
+}
+
+std::string serviceCommandLine(Context& context) {
+    const auto path = context.program.modulePath(modulePathBuffer);
+    if (!path.ok()) throw HarvellaError("Could not obtain the module's name.");
+    return path.value + " " + serviceArgument;
+}
+
+}  // namespace
+
+void addDependency(Context& context, const std::string& name) {
+    context.dependencies.push_back(name);
+}
+
+std::string dependencyMultiString(const std::vector<std::string>& names) {
+    std::string multiString;
+    for (const auto& name : names) multiString += name + '\0';
+    if (names.empty()) multiString += '\0';
+    return multiString + '\0';
+}
+
+ServiceHandle openService(Context& context, const std::string& name) {
+    auto manager = context.manager.connect(platform::svc::managerAllAccess);
+    if (!manager.ok()) throw HarvellaError(codeOf(manager.error), "Failed to call OpenSCManager.");
+    auto service = manager.value->open(name);
+    if (service.ok()) return std::move(service.value);
+    if (service.error == winerr::invalidName || service.error == winerr::serviceDoesNotExist)
+        throw ServiceNotFoundError("Unable to locate service by name: " + name);
+    throw HarvellaError(codeOf(service.error), "Failed to call OpenService.");
+}
+
+bool exists(Context& context, const std::string& name) {
+    try {
+        openService(context, name);
+        return true;
+    } catch (const ServiceNotFoundError&) {
+        return false;
+    }
+}
+
+void install(Context& context) {
+    platform::LauncherServices& launcher = context.launcher;
+    const std::string library = getInstallPath(launcher.registry) +
+                                launcher.conventions.separator + "HarvellaWinLogMsgs.dll";
+    registerEventSource(launcher.registry, serviceName, library, eventCategoryCount);
+    removeEarlierRegistration(context);
+
+    platform::ServiceConfig config;
+    config.name = serviceName;
+    config.displayName = serviceDisplayName;
+    config.commandLine = serviceCommandLine(context);
+    config.serviceType = platform::svc::ownProcess;
+    config.startType = platform::svc::autoStart;
+    config.errorControl = platform::svc::errorNormal;
+    config.dependencies = dependencyMultiString(context.dependencies);
+
+    auto manager = context.manager.connect(platform::svc::managerAllAccess);
+    if (!manager.ok())
+        throw ServiceInstallationError(codeOf(manager.error), "Failed to call OpenSCManager.");
+    const auto lock = manager.value->lock();
+    if (!lock.ok())
+        throw ServiceInstallationError(codeOf(lock.error),
+                                       "Failed to obtain lock for services database.");
+    const auto service = manager.value->create(config);
+    if (!service.ok())
+        throw ServiceInstallationError(
+            codeOf(service.error),
+            "Could not install service. If you have Service Control Manager or Event Log "
+            "windows open, please close them and try again.");
+    service.value->setDescription(serviceDescription);
+}
+
+void remove(Context& context) {
+    ServiceHandle service;
+    try {
+        service = openService(context, serviceName);
+    } catch (const ServiceNotFoundError&) {
+        return;
+    }
+    if (const platform::ErrorCode failed = service->remove())
+        throw ServiceRemovingError(codeOf(failed), "Could not remove the service.");
+}
+
+std::vector<std::string> dependenciesOf(platform::ServiceHandle& service) {
+    const auto config = service.queryConfig();
+    if (!config.ok())
+        throw HarvellaError(codeOf(config.error), "Failed to query service configuration.");
+    std::vector<std::string> names;
+    const std::string& multiString = config.value.dependencies;
+    for (std::size_t start = 0; start < multiString.size();) {
+        const std::size_t end = std::min(multiString.find('\0', start), multiString.size());
+        if (end == start) break;
+        names.push_back(multiString.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+void forEachDependency(platform::ServiceHandle& service, ProgressListener& listener,
+                       const DependencyAction& action) {
+    const auto names = dependenciesOf(service);
+    if (names.empty()) return;
+    const int share = 40 / static_cast<int>(names.size());
+    for (const auto& name : names) action(name, listener, share);
+}
+
+}  // namespace Harvella::ServiceMan

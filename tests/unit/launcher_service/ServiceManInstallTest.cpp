@@ -1,0 +1,138 @@
+// Installing, removing and finding the Harvella service.
+#include "ServiceManFixture.h"
+
+namespace {
+
+using namespace servicefakes;
+namespace ServiceMan = Harvella::ServiceMan;
+
+class ServiceManInstall : public ServiceManFixture {};
+
+const std::string eventSourceKey = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Harvella";
+
+TEST_F(ServiceManInstall, RegistersTheServiceAndItsEventSource) {
+    ServiceMan::install(context);
+    ASSERT_EQ(manager.services.count("Harvella"), 1u);
+    const FakeService& service = manager.services["Harvella"];
+    EXPECT_EQ(service.config.displayName, "Harvella Server");
+    EXPECT_EQ(service.config.commandLine,
+              "C:\\Program Files\\Harvella\\Harvella_Access.exe startAsService");
+    EXPECT_EQ(service.config.serviceType, 16u);
+    EXPECT_EQ(service.config.startType, 2u);
+    EXPECT_EQ(service.config.errorControl, 1u);
+    EXPECT_EQ(service.config.dependencies, std::string(2, '\0'));
+    EXPECT_EQ(service.description.rfind("Harvella - Web Based Timesheet: ", 0), 0u) << service.description;
+    EXPECT_EQ(program.askedSize, 512u);
+
+    const auto& values = system.registry.keys.at(eventSourceKey);
+    EXPECT_EQ(values.at("EventMessageFile").data, std::string("C:\\Harvella\\HarvellaWinLogMsgs.dll") + '\0');
+    EXPECT_EQ(values.at("CategoryCount").data, std::string("\x06\0\0\0", 4));
+    // The database is locked around the creation and unlocked afterwards.
+    const auto create = std::find(journal.begin(), journal.end(), "create Harvella");
+    ASSERT_NE(create, journal.end());
+    EXPECT_EQ(*(create - 1), "lock");
+    EXPECT_EQ(journal.back(), "unlock");
+}
+
+TEST_F(ServiceManInstall, PassesTheDependenciesAsAMultiString) {
+    ServiceMan::addDependency(context, "MySQL57");
+    ServiceMan::install(context);
+    EXPECT_EQ(manager.services["Harvella"].config.dependencies, std::string("MySQL57\0\0", 9));
+    EXPECT_EQ(ServiceMan::dependencyMultiString({"A", "BC"}), std::string("A\0BC\0\0", 6));
+}
+
+TEST_F(ServiceManInstall, ReplacesAStoppedRegistration) {
+    manager.add("Harvella", {statusOf(svc::stopped)}).config.commandLine = "old";
+    ServiceMan::install(context);
+    EXPECT_EQ(countOf(journal, "delete Harvella"), 1u);
+    EXPECT_EQ(manager.services["Harvella"].config.commandLine,
+              "C:\\Program Files\\Harvella\\Harvella_Access.exe startAsService");
+    EXPECT_EQ(countOf(journal, "sleep 800"), 0u);
+}
+
+TEST_F(ServiceManInstall, WaitsThreeTimesForADeletionThatDoesNotTakeEffect) {
+    FakeService& old = manager.add("Harvella", {statusOf(svc::stopped)});
+    old.opensAfterRemove = 5;
+    manager.createError = platform::winerr::serviceMarkedForDelete;
+    try {
+        ServiceMan::install(context);
+        FAIL() << "install over a service marked for deletion succeeded";
+    } catch (const ServiceMan::ServiceInstallationError& error) {
+        EXPECT_EQ(error.getErrorCode(), 1072);
+        EXPECT_EQ(error.getMessage(),
+                  "Could not install service. If you have Service Control Manager or Event Log "
+                  "windows open, please close them and try again.");
+    }
+    EXPECT_EQ(countOf(journal, "sleep 800"), 3u);
+    EXPECT_EQ(journal.back(), "unlock");
+}
+
+TEST_F(ServiceManInstall, RefusesToReplaceARunningService) {
+    manager.add("Harvella", {statusOf(svc::running)}).config.commandLine = "old";
+    try {
+        ServiceMan::install(context);
+        FAIL() << "install over a running service succeeded";
+    } catch (const ServiceMan::ServiceInstallationError& error) {
+        EXPECT_EQ(error.getFullMessage(),
+                  "Harvella service is running now and cannot be installed or re-installed.\r\n"
+                  "Please stop the service and try again.");
+    }
+    EXPECT_EQ(manager.services["Harvella"].config.commandLine, "old");
+    EXPECT_EQ(countOf(journal, "delete Harvella"), 0u);
+    EXPECT_EQ(countOf(journal, "create Harvella"), 0u);
+}
+
+TEST_F(ServiceManInstall, LockFailureStopsBeforeCreating) {
+    manager.lockError = 1055;
+    try {
+        ServiceMan::install(context);
+        FAIL() << "install without the database lock succeeded";
+    } catch (const ServiceMan::ServiceInstallationError& error) {
+        EXPECT_EQ(error.getFullMessage(),
+                  "Failed to obtain lock for services database. [ErrorCode: 1055]");
+    }
+    EXPECT_EQ(countOf(journal, "create Harvella"), 0u);
+}
+
+TEST_F(ServiceManInstall, ModuleNameFailureHasItsOwnText) {
+    program.path = platform::Result<std::string>::failure(122);
+    try {
+        ServiceMan::install(context);
+        FAIL() << "install without a module name succeeded";
+    } catch (const Harvella::HarvellaError& error) {
+        EXPECT_EQ(error.getFullMessage(), "Could not obtain the module's name.");
+    }
+}
+
+TEST_F(ServiceManInstall, RemoveOfAMissingServiceIsQuiet) {
+    EXPECT_NO_THROW(ServiceMan::remove(context));
+    manager.add("Harvella", {statusOf(svc::stopped)}).removeError = 1072;
+    try {
+        ServiceMan::remove(context);
+        FAIL() << "a failed delete went unreported";
+    } catch (const ServiceMan::ServiceRemovingError& error) {
+        EXPECT_EQ(error.getFullMessage(), "Could not remove the service. [ErrorCode: 1072]");
+    }
+}
+
+TEST_F(ServiceManInstall, OpenServiceTellsMissingFromFailing) {
+    EXPECT_FALSE(ServiceMan::exists(context, "Harvella"));
+    manager.openError = platform::winerr::invalidName;
+    EXPECT_FALSE(ServiceMan::exists(context, "bad\\name"));
+    manager.openError = 5;
+    try {
+        ServiceMan::exists(context, "Harvella");
+        FAIL() << "access denied was taken for a missing service";
+    } catch (const Harvella::HarvellaError& error) {
+        EXPECT_EQ(error.getFullMessage(), "Failed to call OpenService. [ErrorCode: 5]");
+    }
+    manager.connectError = 5;
+    try {
+        ServiceMan::openService(context, "Harvella");
+        FAIL() << "a refused manager went unreported";
+    } catch (const Harvella::HarvellaError& error) {
+        EXPECT_EQ(error.getFullMessage(), "Failed to call OpenSCManager. [ErrorCode: 5]");
+    }
+}
+
+}  // namespace
