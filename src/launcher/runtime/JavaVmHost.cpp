@@ -1,0 +1,129 @@
+#include "runtime/JavaVmHost.h"
+
+#include <jni.h>
+
+#include "frontend/LauncherErrors.h"
+#include "runtime/LauncherSettings.h"
+
+namespace Harvella {
+namespace {
+
+using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
+using GetDefaultInitArgsFunction = jint(JNICALL*)(void*);
+
+std::int32_t codeOf(platform::ErrorCode error) { return static_cast<std::int32_t>(error); }
+
+// A method returning a string, called on the throwable; "" when there is
+// none or the call itself throws.
+std::string callStringMethod(JNIEnv* env, jthrowable throwable, const char* name) {
+    const jclass type = env->GetObjectClass(throwable);
+    const jmethodID method = env->GetMethodID(type, name, "()Ljava/lang/String;");
+    if (!method) {
+        env->ExceptionClear();
+        return std::string();
+    }
+    const auto text = static_cast<jstring>(env->CallObjectMethod(throwable, method));
+    if (env->ExceptionCheck() || !text) {
+        env->ExceptionClear();
+        return std::string();
+    }
+    const char* bytes = env->GetStringUTFChars(text, nullptr);
+    std::string copy = bytes ? bytes : "";
+    if (bytes) env->ReleaseStringUTFChars(text, bytes);
+    return copy;
+}
+
+// The server's uncaught throwable as failure text: its message, or, when it
+// has none, its toString() (the class name), so that it never passes for a
+// normal end of the server.
+std::string takePendingFailure(JNIEnv* env) {
+    if (!env->ExceptionCheck()) return std::string();
+    const jthrowable throwable = env->ExceptionOccurred();
+    // Prints the stack trace to standard error and clears the exception, so
+    // that the throwable's methods may be called.
+    env->ExceptionDescribe();
+    std::string text = callStringMethod(env, throwable, "getMessage");
+    if (text.empty()) text = callStringMethod(env, throwable, "toString");
+    env->ExceptionClear();
+    return text;
+}
+
+}  // namespace
+
+JavaVmHost::JavaVmHost(platform::LauncherServices& services) : services_(services) {}
+
+void JavaVmHost::loadJvmLibrary() {
+    const std::string& separator = services_.conventions.separator;
+    const std::string runtimeFolder =
+        getJavaPath(services_.registry) + separator + services_.conventions.jvmFolder;
+    const std::string libraryPath = runtimeFolder + separator + services_.conventions.jvmLibrary;
+
+    const auto saved = services_.workingDirectory.get();
+    if (!saved.ok()) throw HarvellaError(codeOf(saved.error), "Could not get current directory");
+    // The runtime finds its companion libraries relative to the current folder.
+    if (const auto error = services_.workingDirectory.set(runtimeFolder))
+        throw HarvellaError(codeOf(error), "Could not change current directory to " + runtimeFolder);
+    const auto library = services_.libraries.load(libraryPath);
+    if (!library.ok())
+        throw HarvellaError(codeOf(library.error),
+                            "Could not load jvm.dll file using path: " + libraryPath);
+    library_ = library.value;
+    loaded_ = true;
+    if (const auto error = services_.workingDirectory.set(saved.value))
+        throw HarvellaError(codeOf(error), "Could not restore current directory to " + saved.value);
+
+    createJavaVm_ = services_.libraries.symbol(library_, "JNI_CreateJavaVM");
+    getDefaultInitArgs_ = services_.libraries.symbol(library_, "JNI_GetDefaultJavaVMInitArgs");
+    if (!createJavaVm_ || !getDefaultInitArgs_) {
+        services_.libraries.release(library_);
+        loaded_ = false;
+        throw HarvellaError(createJavaVm_ ? "Could not get address of JNI_GetDefaultJavaVMInitArgs."
+                                          : "Could not get address of JNI_CreateJavaVM.");
+    }
+}
+
+void JavaVmHost::runJavaServer() {
+    loadJvmLibrary();
+    JavaVMInitArgs arguments{};
+    arguments.version = JNI_VERSION_1_4;
+    reinterpret_cast<GetDefaultInitArgsFunction>(getDefaultInitArgs_)(&arguments);
+
+    // Must stay alive until the VM has been created.
+    std::string classPathOption = "-Djava.class.path=" + getStartupClassPath(services_.registry);
+    std::string formSizeOption = "-Dorg.mortbay.http.HttpRequest.maxFormContentSize=-1";
+    std::string reduceSignalsOption = "-Xrs";
+    JavaVMOption options[3] = {};
+    options[0].optionString = &classPathOption[0];
+    options[1].optionString = &formSizeOption[0];
+    options[2].optionString = &reduceSignalsOption[0];
+    arguments.version = JNI_VERSION_1_4;
+    arguments.nOptions = 3;
+    arguments.options = options;
+    arguments.ignoreUnrecognized = JNI_FALSE;
+
+    JavaVM* vm = nullptr;
+    JNIEnv* env = nullptr;
+    if (reinterpret_cast<CreateJavaVmFunction>(createJavaVm_)(
+            &vm, reinterpret_cast<void**>(&env), &arguments) < 0)
+        throw HarvellaError("Could not create JavaVM using options: " + classPathOption);
+
+    const std::string className = getStartupClassName(services_.registry);
+    const jclass mainClass = env->FindClass(className.c_str());
+    if (!mainClass) throw HarvellaError("Could not find Java Main class: " + className);
+    const jmethodID mainMethod =
+        env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
+    if (!mainMethod) throw HarvellaError("Could not locate start method in the class: " + className);
+    const jclass stringClass = env->FindClass("java/lang/String");
+    if (!stringClass) throw HarvellaError("Could not find Java String class.");
+    const jobjectArray noArguments = env->NewObjectArray(0, stringClass, nullptr);
+
+    env->CallStaticVoidMethod(mainClass, mainMethod, noArguments);
+    const std::string failure = takePendingFailure(env);
+
+    vm->DestroyJavaVM();
+    if (loaded_) services_.libraries.release(library_);
+    loaded_ = false;
+    if (!failure.empty()) throw JavaError(failure);
+}
+
+}  // namespace Harvella
