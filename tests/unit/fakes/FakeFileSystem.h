@@ -41,6 +41,9 @@ public:
         if (found == files.end()) return platform::winerr::fileNotFound;
         files[to] = found->second;
         files.erase(found);
+        // A rename keeps the file's permissions.
+        if (privateFiles.erase(from)) privateFiles.insert(to);
+        else privateFiles.erase(to);
         return 0;
     }
     platform::ErrorCode deleteFile(const std::string& path) override {
