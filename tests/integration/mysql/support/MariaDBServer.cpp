@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -23,19 +24,27 @@ const char* const rootPassword = "Fixture7Root";
 constexpr auto startBudget = std::chrono::seconds(60);
 constexpr auto stopBudget = std::chrono::seconds(30);
 
-int freeLoopbackPort() {
+bool bindable(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     ::close(fd);
-    if (port == 0) throw std::runtime_error("no free loopback port");
-    return port;
+    return bound;
+}
+
+// The utility keeps ports in 16 signed bits, and the system's ephemeral ports
+// start above them: look below, from a random start so parallel runs differ.
+int freeLoopbackPort() {
+    constexpr int first = 20000, count = 12000;
+    const int start = static_cast<int>(std::random_device{}() % count);
+    for (int i = 0; i < count; ++i) {
+        const int port = first + (start + i) % count;
+        if (bindable(port)) return port;
+    }
+    throw std::runtime_error("no free loopback port below 32000");
 }
 
 bool accepts(int port) {
