@@ -12,6 +12,7 @@
 #include "platform/launcher_services.h"
 #include "platform/service_manager.h"
 #include "service/ProgressListener.h"
+#include "service/ServiceExitCodes.h"
 
 namespace Harvella::ServiceMan {
 
@@ -20,9 +21,6 @@ extern const char* const serviceDisplayName;
 extern const char* const serviceDescription;
 extern const char* const serviceArgument;
 
-// Service-specific exit codes of the Harvella service.
-constexpr int EXIT_STOPPED_UNEXPECTEDLY = 1100;
-constexpr int EXIT_PORT_OCCUPIED = 1101;
 
 // What the client reaches the system through, and the dependency list that
 // addDependency fills before install; main keeps one for the process.
@@ -31,9 +29,6 @@ struct Context {
     platform::ProgramFile& program;
     platform::LauncherServices& launcher;
     platform::Clock& clock;
-    // The port check's text for the configured address and port, shown when
-    // the service ends with EXIT_PORT_OCCUPIED.
-    std::function<std::string()> portOccupiedMessage;
     std::vector<std::string> dependencies{};
 };
 

@@ -2,6 +2,8 @@
 // polling budgets the progress dialog's totals are made of.
 #include "runtime/Fio.h"
 #include "runtime/LauncherSettings.h"
+#include "runtime/PortCheck.h"
+#include "service/MarkerFiles.h"
 #include "service/ServiceMan.h"
 
 namespace Harvella::ServiceMan {
@@ -26,18 +28,13 @@ constexpr int stopPollAdvance = 5;
 
 std::int32_t codeOf(platform::ErrorCode code) { return static_cast<std::int32_t>(code); }
 
-std::string runningMarker(const platform::LauncherConventions& conventions) {
-    const std::string& separator = conventions.separator;
-    return "." + separator + "run" + separator + "running";
-}
-
 [[noreturn]] void throwStoppedDuringStart(Context& context, const std::string& name,
                                           const platform::ServiceStatus& status) {
     const std::uint32_t exitCode = status.win32ExitCode == winerr::serviceSpecificError
                                        ? status.serviceSpecificExitCode
                                        : status.win32ExitCode;
     if (exitCode == EXIT_PORT_OCCUPIED)
-        throw ServiceStartupError(context.portOccupiedMessage() +
+        throw ServiceStartupError(portOccupiedMessage(context.launcher) +
                                   " Please run Harvella installer and re-configure IP address or "
                                   "port to use.");
     throw ServiceStartupError("Service " + name +

@@ -3,9 +3,11 @@
 // is reached through a file-level pointer. No core logic belongs here.
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 
 #include "platform/service_manager.h"
+#include "scoped_handle.h"
 
 namespace platform {
 namespace win32 {
@@ -13,16 +15,23 @@ namespace {
 
 class Win32ServiceDispatcher;
 Win32ServiceDispatcher* activeDispatcher = nullptr;
+constexpr DWORD mainEndWaitMs = 30000;
 
 class Win32ServiceDispatcher final : public ServiceDispatcher {
 public:
     ErrorCode run(const std::string& name, ServiceMain serviceMain) override {
         name_ = name;
         serviceMain_ = std::move(serviceMain);
+        mainEnded_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
         activeDispatcher = this;
         SERVICE_TABLE_ENTRYA table[] = {{name_.data(), &Win32ServiceDispatcher::mainThunk},
                                         {nullptr, nullptr}};
         const ErrorCode result = ::StartServiceCtrlDispatcherA(table) ? 0 : ::GetLastError();
+        // The dispatcher returns as soon as STOPPED is reported; the service
+        // main still writes its last event-log entry after that, and would be
+        // cut off by the end of the process.
+        if (mainStarted_ && mainEnded_.valid())
+            ::WaitForSingleObject(mainEnded_.get(), mainEndWaitMs);
         activeDispatcher = nullptr;
         return result;
     }
@@ -49,7 +58,11 @@ public:
 
 private:
     static void WINAPI mainThunk(DWORD, LPSTR*) {
-        if (activeDispatcher) activeDispatcher->serviceMain_();
+        Win32ServiceDispatcher* dispatcher = activeDispatcher;
+        if (!dispatcher) return;
+        dispatcher->mainStarted_ = true;
+        dispatcher->serviceMain_();
+        ::SetEvent(dispatcher->mainEnded_.get());
     }
 
     static void WINAPI handlerThunk(DWORD control) {
@@ -67,6 +80,8 @@ private:
     std::mutex mutex_;
     ControlHandler handler_;
     SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
+    std::atomic<bool> mainStarted_{false};
+    KernelHandle mainEnded_;
 };
 
 }  // namespace

@@ -20,6 +20,7 @@ protected:
     ServiceManFixture() {
         system.registry.setString(Harvella::productKeyPath, "InstallPath", installPath);
         system.workingDirectory.folders.insert(installPath);
+        system.files.files[installPath + "\\harvella.config"] = "IPaddress=10.0.0.2\nHTTPPort=8080\n";
     }
 
     std::vector<platform::ServiceStatus> runningFromStart() { return {statusOf(svc::running)}; }
@@ -40,8 +41,7 @@ protected:
     FakeProgramFile program;
     launcherfakes::FakeLauncherServices system;
     JournalListener listener{journal};
-    Harvella::ServiceMan::Context context{manager, program, system.services, clock,
-                                          [] { return std::string("Port 8080 on IP address 10.0.0.2 is already occupied."); }};
+    Harvella::ServiceMan::Context context{manager, program, system.services, clock};
 };
 
 }  // namespace servicefakes

@@ -1,0 +1,162 @@
+#include "service/ServiceProcess.h"
+
+#include "runtime/Fio.h"
+#include "runtime/HarvellaConfig.h"
+#include "runtime/LauncherSettings.h"
+#include "runtime/PortCheck.h"
+#include "service/MarkerFiles.h"
+#include "service/ServiceExitCodes.h"
+
+namespace Harvella {
+namespace {
+
+namespace svc = platform::svc;
+
+const char* const serviceName = "Harvella";
+constexpr std::uint32_t startPendingHint = 3000;
+constexpr std::uint32_t stopPendingHint = 15000;
+constexpr int runningMarkerSleeps = 15;
+constexpr std::chrono::milliseconds runningMarkerPause{1000};
+
+std::int32_t codeOf(platform::ErrorCode code) { return static_cast<std::int32_t>(code); }
+
+}  // namespace
+
+ServiceProcess::ServiceProcess(ServiceProcessContext& context) : context_(context) {}
+
+void ServiceProcess::runAsService() {
+    const platform::ErrorCode failed =
+        context_.dispatcher.run(serviceName, [this] { serviceMain(); });
+    if (failed == platform::winerr::success) return;
+    EventSource source(context_.launcher.eventLog, serviceName);
+    reportErrorEvent(source, "Cannot start service.");
+}
+
+platform::ErrorCode ServiceProcess::reportServiceState(std::uint32_t state,
+                                                       std::uint32_t waitHint) {
+    std::lock_guard<std::mutex> guard(statusMutex_);
+    return reportStateLocked(state, waitHint);
+}
+
+platform::ErrorCode ServiceProcess::reportStateLocked(std::uint32_t state, std::uint32_t waitHint) {
+    status_.currentState = state;
+    status_.waitHint = waitHint;
+    status_.win32ExitCode = 0;
+    // Only stop is ever accepted, so no shutdown, pause or parameter change arrives.
+    status_.controlsAccepted = state == svc::startPending ? 0 : svc::acceptStop;
+    const bool settled = state == svc::running || state == svc::stopped;
+    status_.checkPoint = settled ? 0 : checkPoint_++;
+    return sendStatus();
+}
+
+platform::ErrorCode ServiceProcess::reportServiceSpecificStop(std::uint32_t code) {
+    std::lock_guard<std::mutex> guard(statusMutex_);
+    status_.currentState = svc::stopped;
+    status_.waitHint = 0;
+    status_.win32ExitCode = platform::winerr::serviceSpecificError;
+    status_.serviceSpecificExitCode = code;
+    return sendStatus();
+}
+
+platform::ErrorCode ServiceProcess::sendStatus() { return context_.dispatcher.setStatus(status_); }
+
+void ServiceProcess::startServer(EventSource& source) {
+    const platform::ErrorCode registered = context_.dispatcher.registerControlHandler(
+        serviceName, [this](std::uint32_t control) { serviceControlHandler(control); });
+    if (registered)
+        throw HarvellaError(codeOf(registered), "Failed to call RegisterServiceCtrlHandler.");
+    statusHandleObtained_ = true;
+    if (const auto failed = reportServiceState(svc::startPending, startPendingHint))
+        throw HarvellaError(codeOf(failed),
+                            "Could not change status of the service to start pending state.");
+
+    platform::LauncherServices& launcher = context_.launcher;
+    // The markers and the server's own relative paths resolve against this.
+    launcher.workingDirectory.set(getInstallPath(launcher.registry));
+    Fio::deleteFile(launcher.files, runningMarker(launcher.conventions));
+    Fio::deleteFile(launcher.files, stopMarker(launcher.conventions));
+
+    if (const auto failed = reportServiceState(svc::running, 0))
+        throw HarvellaError(codeOf(failed),
+                            "Could not change status of the service to running state.");
+    reportInfoEvent(source, "Harvella service started.");
+    context_.runJavaServer();
+}
+
+bool ServiceProcess::reportPortTaken(EventSource& source, const JavaError& failure) {
+    try {
+        platform::LauncherServices& launcher = context_.launcher;
+        HarvellaConfig config(launcher, getInstallPath(launcher.registry));
+        const std::string address = config.getIPAddress();
+        const std::string port = config.getHTTPPort();
+        if (isPortFree(launcher.network, address, port)) return false;
+        reportErrorEvent(source, formatPortOccupiedMessage(address, port) + "\n" +
+                                     failure.getFullMessage());
+        return true;
+    } catch (const HarvellaError& unreadable) {
+        // Without the configuration the port cannot be checked: log why and
+        // end as any other failure does.
+        reportErrorEvent(source, unreadable.getFullMessage());
+        return false;
+    }
+}
+
+void ServiceProcess::serviceMain() {
+    EventSource source(context_.launcher.eventLog, serviceName);
+    bool stoppedUnexpectedly = true;
+    try {
+        startServer(source);
+        stoppedUnexpectedly = false;
+    } catch (const CannotReadRegistryKeyValueError& error) {
+        reportErrorEvent(source, error.getFullMessage());
+    } catch (const JavaError& error) {
+        if (reportPortTaken(source, error)) {
+            reportInfoEvent(source, "Harvella service stopped unexpectedly");
+            reportServiceSpecificStop(EXIT_PORT_OCCUPIED);
+            return;
+        }
+        reportErrorEvent(source, error.getFullMessage());
+    } catch (const HarvellaError& error) {
+        reportErrorEvent(source, error.getFullMessage());
+    } catch (...) {
+        reportErrorEvent(source, "Unexpected error occured in the service.");
+    }
+    if (!statusHandleObtained_) return;
+    if (stoppedUnexpectedly) {
+        reportServiceSpecificStop(EXIT_STOPPED_UNEXPECTEDLY);
+        reportInfoEvent(source, "Harvella service stopped unexpectedly.");
+    } else {
+        reportServiceState(svc::stopped, 0);
+        reportInfoEvent(source, "Harvella service stopped.");
+    }
+}
+
+void ServiceProcess::serviceControlHandler(std::uint32_t control) {
+    if (control == svc::controlStop) {
+        stopRequest();
+        return;
+    }
+    // Read and re-sent under one lock, so that a state the worker reports
+    // meanwhile is not overwritten by the older one.
+    std::lock_guard<std::mutex> guard(statusMutex_);
+    reportStateLocked(status_.currentState, 0);
+}
+
+// Runs on the dispatcher thread and never touches the VM: it asks the server
+// to stop and waits a while for it to go; STOPPED comes from serviceMain.
+void ServiceProcess::stopRequest() {
+    EventSource source(context_.launcher.eventLog, serviceName);
+    reportServiceState(svc::stopPending, stopPendingHint);
+    platform::LauncherServices& launcher = context_.launcher;
+    try {
+        Fio::createFile(launcher.files, stopMarker(launcher.conventions));
+        const std::string running = runningMarker(launcher.conventions);
+        for (int sleeps = 0; Fio::fileExists(launcher.files, running) && sleeps < runningMarkerSleeps;
+             ++sleeps)
+            context_.clock.sleep(runningMarkerPause);
+    } catch (const HarvellaError& error) {
+        reportErrorEvent(source, error.getFullMessage());
+    }
+}
+
+}  // namespace Harvella

@@ -1,0 +1,260 @@
+// The service process against a fake dispatcher: the states it reports, its
+// event-log entries, the stop request's marker handling and its failure paths.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <stdexcept>
+#include <thread>
+
+#include "FakeServiceManager.h"
+#include "launcher/LauncherFakes.h"
+#include "runtime/LauncherSettings.h"
+#include "service/ServiceProcess.h"
+
+namespace {
+
+using namespace servicefakes;
+namespace svc = platform::svc;
+using platform::ServiceStatus;
+
+const std::string runningMarker = ".\\run\\running";
+const std::string stopMarker = ".\\run\\stop";
+
+class FakeDispatcher final : public platform::ServiceDispatcher {
+public:
+    std::vector<ServiceStatus> reports;
+    ControlHandler handler;
+    platform::ErrorCode runError = 0, registerError = 0, statusError = 0;
+
+    platform::ErrorCode run(const std::string&, ServiceMain serviceMain) override {
+        if (runError) return runError;
+        serviceMain();
+        return 0;
+    }
+    platform::ErrorCode registerControlHandler(const std::string& name, ControlHandler h) override {
+        if (registerError) return registerError;
+        EXPECT_EQ(name, "Harvella");
+        handler = std::move(h);
+        return 0;
+    }
+    platform::ErrorCode setStatus(const ServiceStatus& status) override {
+        reports.push_back(status);
+        return statusError;
+    }
+};
+
+class ServiceProcessTest : public ::testing::Test {
+protected:
+    ServiceProcessTest() {
+        system.registry.setString(Harvella::productKeyPath, "InstallPath", "C:\\Harvella");
+        system.workingDirectory.folders.insert("C:\\Harvella");
+        system.files.files["C:\\Harvella\\harvella.config"] = "IPaddress=10.0.0.2\nHTTPPort=8080\n";
+    }
+
+    // The Java server as the tests script it: by default it serves until the
+    // manager's stop arrives, then removes its marker and returns.
+    void serverStopsOnRequest() {
+        context.runJavaServer = [this] {
+            system.files.files[runningMarker] = "";
+            dispatcher.handler(svc::controlStop);
+        };
+        clock.afterSleep = [this] { system.files.files.erase(runningMarker); };
+    }
+    std::vector<std::string> eventTexts(std::uint16_t type) const {
+        std::vector<std::string> texts;
+        for (const auto& entry : system.eventLog.entries)
+            if (entry.type == type) texts.push_back(entry.text);
+        return texts;
+    }
+    std::vector<std::string> infoEvents() const { return eventTexts(platform::eventtype::information); }
+    std::vector<std::string> errorEvents() const { return eventTexts(platform::eventtype::error); }
+
+    Journal journal;
+    FakeDispatcher dispatcher;
+    JournalClock clock{journal};
+    launcherfakes::FakeLauncherServices system;
+    Harvella::ServiceProcessContext context{dispatcher, system.services, clock, [] {}};
+    Harvella::ServiceProcess process{context};
+};
+
+std::string describe(const ServiceStatus& s) {
+    return "state " + std::to_string(s.currentState) + " accepts " + std::to_string(s.controlsAccepted) +
+           " exit " + std::to_string(s.win32ExitCode) + "/" + std::to_string(s.serviceSpecificExitCode) +
+           " checkpoint " + std::to_string(s.checkPoint) + " hint " + std::to_string(s.waitHint);
+}
+
+std::vector<std::string> describeAll(const std::vector<ServiceStatus>& reports) {
+    std::vector<std::string> all;
+    for (const auto& report : reports) all.push_back(describe(report));
+    return all;
+}
+
+TEST_F(ServiceProcessTest, NormalLifeReportsEachStateAndLogsStartAndStop) {
+    system.files.files[runningMarker] = "left over";
+    system.files.files[stopMarker] = "left over";
+    bool markersGoneAtStart = false;
+    serverStopsOnRequest();
+    const auto serve = context.runJavaServer;
+    context.runJavaServer = [&] {
+        markersGoneAtStart = !system.files.files.count(runningMarker) && !system.files.files.count(stopMarker);
+        serve();
+    };
+    process.runAsService();
+
+    EXPECT_TRUE(markersGoneAtStart);
+    EXPECT_EQ(system.workingDirectory.current, "C:\\Harvella");
+    EXPECT_EQ(describeAll(dispatcher.reports),
+              (std::vector<std::string>{"state 2 accepts 0 exit 0/0 checkpoint 1 hint 3000",
+                                        "state 4 accepts 1 exit 0/0 checkpoint 0 hint 0",
+                                        "state 3 accepts 1 exit 0/0 checkpoint 2 hint 15000",
+                                        "state 1 accepts 1 exit 0/0 checkpoint 0 hint 0"}));
+    for (const auto& report : dispatcher.reports) EXPECT_EQ(report.serviceType, 16u);
+    EXPECT_EQ(infoEvents(), (std::vector<std::string>{"Harvella service started.", "Harvella service stopped."}));
+    EXPECT_TRUE(errorEvents().empty());
+    EXPECT_TRUE(system.files.files.count(stopMarker));
+    EXPECT_TRUE(system.eventLog.openSources.empty()) << "an event source was left open";
+}
+
+TEST_F(ServiceProcessTest, CheckpointsCountOnAcrossPendingReportsAndInterrogateRepeatsTheState) {
+    context.runJavaServer = [this] {
+        dispatcher.handler(svc::controlInterrogate);
+        dispatcher.handler(svc::controlStop);
+        dispatcher.handler(svc::controlStop);
+        dispatcher.handler(svc::controlInterrogate);
+    };
+    process.runAsService();
+    EXPECT_EQ(describeAll(dispatcher.reports),
+              (std::vector<std::string>{"state 2 accepts 0 exit 0/0 checkpoint 1 hint 3000",
+                                        "state 4 accepts 1 exit 0/0 checkpoint 0 hint 0",
+                                        "state 4 accepts 1 exit 0/0 checkpoint 0 hint 0",
+                                        "state 3 accepts 1 exit 0/0 checkpoint 2 hint 15000",
+                                        "state 3 accepts 1 exit 0/0 checkpoint 3 hint 15000",
+                                        "state 3 accepts 1 exit 0/0 checkpoint 4 hint 0",
+                                        "state 1 accepts 1 exit 0/0 checkpoint 0 hint 0"}));
+}
+
+TEST_F(ServiceProcessTest, StopRequestChecksTheRunningMarkerSixteenTimesAtMost) {
+    // A server that ignores the stop marker: after the 15th sleep the marker
+    // becomes unreadable, which only a 16th check can notice.
+    system.files.files[runningMarker] = "";
+    clock.afterSleep = [this] {
+        if (countOf(journal, "sleep 1000") == 15) system.files.denied.insert(runningMarker);
+    };
+    process.serviceControlHandler(svc::controlStop);
+    EXPECT_EQ(countOf(journal, "sleep 1000"), 15u);
+    EXPECT_EQ(errorEvents(),
+              (std::vector<std::string>{"Access denied on attempt to find file: .\\run\\running [ErrorCode: 5]"}));
+    EXPECT_EQ(dispatcher.reports.back().currentState, svc::stopPending);
+}
+
+TEST_F(ServiceProcessTest, StopRequestEndsAsSoonAsTheMarkerIsGone) {
+    process.serviceControlHandler(svc::controlStop);
+    EXPECT_EQ(countOf(journal, "sleep 1000"), 0u);
+
+    system.files.files[runningMarker] = "";
+    clock.afterSleep = [this] {
+        if (countOf(journal, "sleep 1000") == 3) system.files.files.erase(runningMarker);
+    };
+    process.serviceControlHandler(svc::controlStop);
+    EXPECT_EQ(countOf(journal, "sleep 1000"), 3u);
+    EXPECT_TRUE(errorEvents().empty());
+}
+
+TEST_F(ServiceProcessTest, StopMarkerThatCannotBeCreatedIsLoggedAndChangesNothing) {
+    system.files.creates.failOnCall(1, 5);
+    process.serviceControlHandler(svc::controlStop);
+    EXPECT_EQ(errorEvents(), (std::vector<std::string>{"Could not create file: .\\run\\stop [ErrorCode: 5]"}));
+    ASSERT_EQ(dispatcher.reports.size(), 1u);
+    EXPECT_EQ(dispatcher.reports.back().currentState, svc::stopPending);
+}
+
+TEST_F(ServiceProcessTest, JavaFailureWithThePortTakenEndsWith1101) {
+    system.network.taken.insert("10.0.0.2");
+    context.runJavaServer = [] { throw Harvella::JavaError("Address already in use"); };
+    process.runAsService();
+    EXPECT_EQ(errorEvents(), (std::vector<std::string>{
+                                 "Port 8080 on IP address 10.0.0.2 is already occupied.\nAddress already in use"}));
+    EXPECT_EQ(infoEvents(), (std::vector<std::string>{"Harvella service started.",
+                                                      "Harvella service stopped unexpectedly"}));
+    EXPECT_EQ(describe(dispatcher.reports.back()), "state 1 accepts 1 exit 1066/1101 checkpoint 0 hint 0");
+    EXPECT_TRUE(system.eventLog.openSources.empty());
+}
+
+TEST_F(ServiceProcessTest, JavaFailureWithThePortFreeEndsWith1100) {
+    context.runJavaServer = [] { throw Harvella::JavaError("Database unreachable"); };
+    process.runAsService();
+    EXPECT_EQ(errorEvents(), (std::vector<std::string>{"Database unreachable"}));
+    EXPECT_NE(std::find(system.network.calls.begin(), system.network.calls.end(), "bind 10.0.0.2:8080"),
+              system.network.calls.end());
+    EXPECT_EQ(infoEvents(), (std::vector<std::string>{"Harvella service started.",
+                                                      "Harvella service stopped unexpectedly."}));
+    EXPECT_EQ(describe(dispatcher.reports.back()), "state 1 accepts 1 exit 1066/1100 checkpoint 0 hint 0");
+}
+
+TEST_F(ServiceProcessTest, JavaFailureWithoutAConfigurationFileEndsWith1100) {
+    system.files.files.clear();
+    context.runJavaServer = [] { throw Harvella::JavaError("Database unreachable"); };
+    process.runAsService();
+    EXPECT_EQ(errorEvents(),
+              (std::vector<std::string>{
+                  "Harvella configuration file does not exist: C:\\Harvella\\harvella.config",
+                  "Database unreachable"}));
+    EXPECT_EQ(dispatcher.reports.back().serviceSpecificExitCode, 1100u);
+}
+
+TEST_F(ServiceProcessTest, FailureBeforeRunningGoesStraightToStoppedWith1100) {
+    system.registry.keys.at(Harvella::productKeyPath).erase("InstallPath");
+    process.runAsService();
+    EXPECT_EQ(errorEvents(), (std::vector<std::string>{"Cannot read registry key value: InstallPath [ErrorCode: 2]"}));
+    EXPECT_EQ(describeAll(dispatcher.reports),
+              (std::vector<std::string>{"state 2 accepts 0 exit 0/0 checkpoint 1 hint 3000",
+                                        "state 1 accepts 0 exit 1066/1100 checkpoint 1 hint 0"}));
+    EXPECT_EQ(infoEvents(), (std::vector<std::string>{"Harvella service stopped unexpectedly."}));
+}
+
+TEST_F(ServiceProcessTest, FailedReportsAndUnknownFailuresAreLogged) {
+    dispatcher.statusError = 6;
+    process.runAsService();
+    EXPECT_EQ(errorEvents(), (std::vector<std::string>{
+                                 "Could not change status of the service to start pending state. [ErrorCode: 6]"}));
+
+    system.eventLog.entries.clear();
+    dispatcher.statusError = 0;
+    context.runJavaServer = [] { throw std::runtime_error("bad_alloc or worse"); };
+    process.runAsService();
+    EXPECT_EQ(errorEvents(), (std::vector<std::string>{"Unexpected error occured in the service."}));
+    EXPECT_EQ(dispatcher.reports.back().serviceSpecificExitCode, 1100u);
+}
+
+TEST_F(ServiceProcessTest, WithoutAControlHandlerNothingIsReportedToTheManager) {
+    dispatcher.registerError = 1063;
+    process.runAsService();
+    EXPECT_TRUE(dispatcher.reports.empty());
+    EXPECT_EQ(errorEvents(), (std::vector<std::string>{"Failed to call RegisterServiceCtrlHandler. [ErrorCode: 1063]"}));
+    EXPECT_TRUE(infoEvents().empty());
+}
+
+TEST_F(ServiceProcessTest, StartedFromAConsoleLogsCannotStartService) {
+    dispatcher.runError = 1063;
+    process.runAsService();
+    EXPECT_EQ(errorEvents(), (std::vector<std::string>{"Cannot start service."}));
+    EXPECT_EQ(system.eventLog.opened, (std::vector<std::string>{"Harvella"}));
+    EXPECT_TRUE(system.eventLog.openSources.empty());
+}
+
+TEST_F(ServiceProcessTest, ReportsFromBothThreadsNeverShareACheckpoint) {
+    constexpr int perThread = 2000;
+    auto report = [this] {
+        for (int i = 0; i < perThread; ++i) process.reportServiceState(svc::stopPending, 0);
+    };
+    std::thread worker(report);
+    report();
+    worker.join();
+    std::set<std::uint32_t> checkpoints;
+    for (const auto& sent : dispatcher.reports) checkpoints.insert(sent.checkPoint);
+    EXPECT_EQ(checkpoints.size(), 2u * perThread);
+    EXPECT_EQ(*checkpoints.rbegin(), 2u * perThread);
+}
+
+}  // namespace
