@@ -53,8 +53,8 @@ int main() {
     Quimbo::FileSystemObject fso(services.files, services.random, services.conventions);
     Quimbo::MySQLManager manager(services);
     manager.Initialize(fso);
-    const Quimbo::MySQLConnection connection{home, "127.0.0.1", std::to_string(server.port),
-                                             "root", server.rootPassword, ""};
+    const Quimbo::MySQLConnection connection{
+        home, "127.0.0.1", std::to_string(server.port), "root", server.rootPassword, ""};
 
     const std::string options = folder / "client.cnf";
     services.files.writePrivateFile(options, Quimbo::ClientOptionsText(connection));

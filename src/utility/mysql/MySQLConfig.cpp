@@ -24,7 +24,9 @@ std::string MySQLConfig::inInstallation(const std::string& relative) const {
     return instDir_ + conventions_.separator + relative;
 }
 
-std::string MySQLConfig::GetMySQLFolder() const { return inInstallation(mySQLFolder_); }
+std::string MySQLConfig::GetMySQLFolder() const {
+    return inInstallation(mySQLFolder_);
+}
 
 std::string MySQLConfig::GetMySQLConfigFile() const {
     return GetMySQLFolder() + conventions_.separator + "my-medium.ini";

@@ -14,10 +14,9 @@ public:
     explicit MySQLConfig(const platform::Conventions& conventions);
 
     void Initialize(const std::string& instDir, const std::string& mySQLFolder,
-                    const std::string& harvellaConfigFileName,
-                    const std::string& mySQLServiceName, const std::string& prevProductVersion,
-                    const std::string& currProductVersion, const std::string& userPwd,
-                    std::int16_t port);
+                    const std::string& harvellaConfigFileName, const std::string& mySQLServiceName,
+                    const std::string& prevProductVersion, const std::string& currProductVersion,
+                    const std::string& userPwd, std::int16_t port);
 
     const std::string& GetInstallationDir() const { return instDir_; }
     const std::string& GetMySQLServiceName() const { return mySQLServiceName_; }

@@ -19,7 +19,8 @@ std::string withoutEvery(std::string text, const std::string& marker) {
 
 std::string joined(const Args& args) {
     std::string line;
-    for (std::size_t i = 0; i < args.size(); ++i) line += (i ? "|" : "") + args[i];
+    for (std::size_t i = 0; i < args.size(); ++i)
+        line += (i ? "|" : "") + args[i];
     return line;
 }
 
@@ -37,7 +38,8 @@ void MySQLDBInstaller::Initialize(Args& args, int& argsQty) {
         RejectFieldCount(services_, "MySQL DB installation requires 17 parameters!");
     window_.Initialize(WindowHandleField(services_, args, 4), WindowHandleField(services_, args, 5),
                        WindowHandleField(services_, args, 6), WindowHandleField(services_, args, 7),
-                       WindowHandleField(services_, args, 8), WindowHandleField(services_, args, 9));
+                       WindowHandleField(services_, args, 8),
+                       WindowHandleField(services_, args, 9));
     configuration_.Initialize(fileSystem_);
     client_.Initialize(fileSystem_);
     progressTotal_ = 0;
@@ -70,8 +72,12 @@ void MySQLDBInstaller::RunCommandOrRaise(const std::string& commandLine, const s
 
 MySQLConnection MySQLDBInstaller::connection(const std::string& database, const std::string& user,
                                              const std::string& password) const {
-    return MySQLConnection{settings_.GetMySQLFolder(), settings_.GetMySQLHost(),
-                           std::to_string(settings_.getMySQLPort()), user, password, database};
+    return MySQLConnection{settings_.GetMySQLFolder(),
+                           settings_.GetMySQLHost(),
+                           std::to_string(settings_.getMySQLPort()),
+                           user,
+                           password,
+                           database};
 }
 
 void MySQLDBInstaller::ExecUpdateOrRaise(const std::string& database, const std::string& sql,
@@ -81,16 +87,14 @@ void MySQLDBInstaller::ExecUpdateOrRaise(const std::string& database, const std:
     if (!error.empty()) throw FailureRecord{number, "", error};
 }
 
-void MySQLDBInstaller::ExecScriptOrRaise(const std::string& database,
-                                         const std::string& scriptPath,
+void MySQLDBInstaller::ExecScriptOrRaise(const std::string& database, const std::string& scriptPath,
                                          const std::string& stepText, const std::string& user,
                                          const std::string& password, std::int32_t number) {
     MySQLResultSet result = client_.sqlExecFile(connection(database, user, password), scriptPath);
     const std::string error =
         MySQLManager::sqlHasErrors(result) ? MySQLManager::sqlGetError(result) : "";
     MySQLManager::sqlClose(result);
-    if (!error.empty())
-        throw FailureRecord{number, stepText + ":\r\nError: " + error + "\r\n", ""};
+    if (!error.empty()) throw FailureRecord{number, stepText + ":\r\nError: " + error + "\r\n", ""};
 }
 
 }  // namespace Quimbo

@@ -70,8 +70,8 @@ void MySQLDBInstaller::DumpDatabaseStep(const std::string& database,
 }
 
 void MySQLDBInstaller::DumpAllDatabases(const std::string& rootPassword) {
-    MySQLResultSet databases = client_.sqlExec(connection("", "root", rootPassword),
-                                               "show databases;");
+    MySQLResultSet databases =
+        client_.sqlExec(connection("", "root", rootPassword), "show databases;");
     if (MySQLManager::sqlHasErrors(databases))
         throw FailureRecord{dumpFailed, "", MySQLManager::sqlGetError(databases)};
     window_.UpdateCurrentAction("Dumping databases");

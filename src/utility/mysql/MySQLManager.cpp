@@ -30,7 +30,9 @@ std::string MySQLManager::lowerCase(std::string text) {
 
 MySQLManager::MySQLManager(platform::Services& services) : services_(services) {}
 
-void MySQLManager::Initialize(FileSystemObject& fileObject) { fileObject_ = &fileObject; }
+void MySQLManager::Initialize(FileSystemObject& fileObject) {
+    fileObject_ = &fileObject;
+}
 
 std::string MySQLManager::program(const std::string& mysqlHome, const std::string& name) const {
     const platform::Conventions& c = services_.conventions;
@@ -51,8 +53,7 @@ MySQLResultSet MySQLManager::sqlExecFile(const MySQLConnection& connection,
     files.script = sqlQueryFile;
     files.output = GetTempFilePath(fso);
     files.error = temporaries.add(GetTempFilePath(fso));
-    files.command =
-        temporaries.add(GetTempFilePath(fso) + services_.conventions.commandFileSuffix);
+    files.command = temporaries.add(GetTempFilePath(fso) + services_.conventions.commandFileSuffix);
     files.options = temporaries.add(GetTempFilePath(fso));
     fso.WriteAll(files.command,
                  ClientCommandFileText(services_.conventions, services_.codePages.ansiCodePage(),
@@ -168,7 +169,8 @@ bool MySQLManager::checkDBexists(const std::string& dbName, const MySQLConnectio
 bool MySQLManager::isDBempty(const std::string& dbName, const MySQLConnection& server) {
     MySQLResultSet result = showTablesIn(dbName, server);
     int tables = 0;
-    while (sqlNext(result)) ++tables;
+    while (sqlNext(result))
+        ++tables;
     return tables < 9;
 }
 

@@ -28,7 +28,9 @@ public:
     static bool sqlHasErrors(const MySQLResultSet& resultSet) { return resultSet.hasErrors(); }
     static std::string sqlGetError(const MySQLResultSet& resultSet) { return resultSet.error(); }
     static bool sqlHasNext(const MySQLResultSet& resultSet) { return resultSet.hasNext(); }
-    static std::optional<std::string> sqlNext(MySQLResultSet& resultSet) { return resultSet.next(); }
+    static std::optional<std::string> sqlNext(MySQLResultSet& resultSet) {
+        return resultSet.next();
+    }
     // Column `index` of a TAB-separated row, as printed (NULL arrives as "NULL").
     static std::optional<std::string> sqlGet(const std::optional<std::string>& row,
                                              std::size_t index);

@@ -24,7 +24,8 @@ constexpr double estimateFactor = 1.25;
 // Names as identifiers, so that a table or column named like a keyword is measured too.
 std::string identifier(const std::string& name) {
     std::string quoted = "`";
-    for (const char c : name) quoted += c == '`' ? std::string("``") : std::string(1, c);
+    for (const char c : name)
+        quoted += c == '`' ? std::string("``") : std::string(1, c);
     return quoted + "`";
 }
 
@@ -57,14 +58,13 @@ void MySQLManager::DumpMySQLDatabase(const MySQLConnection& connection,
     FileSystemObject& fso = *fileObject_;
     const std::string arguments =
         " --databases " + connection.database +
-        " --force --routines --comments --extended-insert --quote-names --user=" +
-        connection.user + " --host=" + connection.host + " --port=" + connection.port +
+        " --force --routines --comments --extended-insert --quote-names --user=" + connection.user +
+        " --host=" + connection.host + " --port=" + connection.port +
         " --single-transaction --skip-lock-tables --result-file=" + Quote(dumpFileName) +
         (withData ? "" : " --no-data");
     std::string errText, outText;
-    const int exitCode =
-        ExecMySQLTool(services_, fso, program(connection.mysqlHome, "mysqldump"),
-                      connection.password, arguments, errText, outText);
+    const int exitCode = ExecMySQLTool(services_, fso, program(connection.mysqlHome, "mysqldump"),
+                                       connection.password, arguments, errText, outText);
     if (exitCode == 0) return;
     if (fso.FileExists(dumpFileName)) DeleteFileQuietly(dumpFileName, fso);
     throw FailureRecord{exitCode, "", errText};

@@ -15,9 +15,13 @@ MySQLResultSet MySQLResultSet::failed(std::string error) {
 MySQLResultSet::MySQLResultSet(FileSystemObject& fso, std::string outputPath, std::string output)
     : fso_(&fso), outputPath_(std::move(outputPath)), reader_(true), output_(std::move(output)) {}
 
-MySQLResultSet::~MySQLResultSet() { close(); }
+MySQLResultSet::~MySQLResultSet() {
+    close();
+}
 
-MySQLResultSet::MySQLResultSet(MySQLResultSet&& other) noexcept { *this = std::move(other); }
+MySQLResultSet::MySQLResultSet(MySQLResultSet&& other) noexcept {
+    *this = std::move(other);
+}
 
 MySQLResultSet& MySQLResultSet::operator=(MySQLResultSet&& other) noexcept {
     if (this == &other) return *this;

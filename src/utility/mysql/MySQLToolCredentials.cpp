@@ -14,8 +14,8 @@ std::string ToolCredentialsText(const std::string& password) {
 }
 
 int ExecMySQLTool(platform::Services& services, FileSystemObject& fso, const std::string& toolPath,
-                  const std::string& password, const std::string& arguments,
-                  std::string& errText, std::string& outText) {
+                  const std::string& password, const std::string& arguments, std::string& errText,
+                  std::string& outText) {
     TemporaryFiles temporaries(fso);
     const std::string& optionsFile = temporaries.add(GetTempFilePath(fso));
     fso.WritePrivate(optionsFile, ToolCredentialsText(password));

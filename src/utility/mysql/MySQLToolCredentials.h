@@ -17,7 +17,7 @@ std::string ToolCredentialsText(const std::string& password);
 // given (each starting with a blank). The file is deleted on every path;
 // failing to write it raises. Returns the tool's exit code as ExecCmd does.
 int ExecMySQLTool(platform::Services& services, FileSystemObject& fso, const std::string& toolPath,
-                  const std::string& password, const std::string& arguments,
-                  std::string& errText, std::string& outText);
+                  const std::string& password, const std::string& arguments, std::string& errText,
+                  std::string& outText);
 
 }  // namespace Quimbo

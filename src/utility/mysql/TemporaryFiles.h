@@ -12,7 +12,8 @@ class TemporaryFiles {
 public:
     explicit TemporaryFiles(FileSystemObject& fso) : fso_(fso) {}
     ~TemporaryFiles() {
-        for (const std::string& path : paths_) DeleteFileQuietly(path, fso_);
+        for (const std::string& path : paths_)
+            DeleteFileQuietly(path, fso_);
     }
     TemporaryFiles(const TemporaryFiles&) = delete;
     TemporaryFiles& operator=(const TemporaryFiles&) = delete;

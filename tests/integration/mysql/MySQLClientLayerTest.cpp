@@ -16,7 +16,8 @@ using ClientLayer = MySQLServerTest;
 
 std::vector<std::string> allRows(Quimbo::MySQLResultSet& result) {
     std::vector<std::string> rows;
-    while (MySQLManager::sqlHasNext(result)) rows.push_back(*MySQLManager::sqlNext(result));
+    while (MySQLManager::sqlHasNext(result))
+        rows.push_back(*MySQLManager::sqlNext(result));
     return rows;
 }
 
@@ -63,9 +64,10 @@ TEST_F(ClientLayer, AnSQLErrorComesBackAsTheClientPrintedItAndLaterStatementsSti
 }
 
 TEST_F(ClientLayer, AWarningOnStandardErrorFailsARunThatEndedWithZero) {
-    installScript("mysql", "/usr/bin/mariadb \"$@\" || exit\n"
-                           "echo 'Warning: Using a password on the command line interface can be "
-                           "insecure.' >&2\n");
+    installScript("mysql",
+                  "/usr/bin/mariadb \"$@\" || exit\n"
+                  "echo 'Warning: Using a password on the command line interface can be "
+                  "insecure.' >&2\n");
     auto result = manager->sqlExec(root(), "select 1;");
     EXPECT_TRUE(MySQLManager::sqlHasErrors(result));
     EXPECT_EQ(MySQLManager::sqlGetError(result),
@@ -85,8 +87,7 @@ TEST_F(ClientLayer, AWrongPasswordIsNeverAccepted) {
 
 TEST_F(ClientLayer, AMissingClientOrScriptWritesNothingToTheTemporaryFolder) {
     EXPECT_EQ(MySQLManager::sqlGetError(manager->sqlExecFile(root(), install / "none.sql")),
-              "Failed to execute mysql command. File " + (install / "none.sql") +
-                  " is not found.");
+              "Failed to execute mysql command. File " + (install / "none.sql") + " is not found.");
     std::filesystem::remove(install / "MySQL/bin/mysql");
     EXPECT_EQ(manager->sqlExecUpdate(root(), "select 1;"),
               "Failed to run mysql. File " + mysqlHome() + "/bin/mysql is not found.");
@@ -110,7 +111,8 @@ TEST_F(ClientLayer, ReadyMadeQueries) {
     EXPECT_TRUE(manager->isDBempty(missing, root())) << "a database that cannot be opened";
 
     std::string tables;
-    for (int i = 1; i <= 8; ++i) tables += "create table t" + std::to_string(i) + " (id int);";
+    for (int i = 1; i <= 8; ++i)
+        tables += "create table t" + std::to_string(i) + " (id int);";
     const std::string db = createDatabase(tables);
     EXPECT_TRUE(manager->checkDBexists(db, root()));
     EXPECT_TRUE(manager->isDBempty(db, root())) << "8 tables";

@@ -37,7 +37,9 @@ public:
         : real_(real), freeBytes_(freeBytes) {}
     bool fileExists(const std::string& p) override { return real_.fileExists(p); }
     bool folderExists(const std::string& p) override { return real_.folderExists(p); }
-    platform::Result<std::string> readFile(const std::string& p) override { return real_.readFile(p); }
+    platform::Result<std::string> readFile(const std::string& p) override {
+        return real_.readFile(p);
+    }
     platform::ErrorCode writeFile(const std::string& p, const std::string& b) override {
         return real_.writeFile(p, b);
     }
@@ -48,15 +50,21 @@ public:
         return real_.replaceFile(f, t);
     }
     platform::ErrorCode deleteFile(const std::string& p) override { return real_.deleteFile(p); }
-    platform::ErrorCode deleteFolder(const std::string& p) override { return real_.deleteFolder(p); }
-    platform::ErrorCode createFolder(const std::string& p) override { return real_.createFolder(p); }
+    platform::ErrorCode deleteFolder(const std::string& p) override {
+        return real_.deleteFolder(p);
+    }
+    platform::ErrorCode createFolder(const std::string& p) override {
+        return real_.createFolder(p);
+    }
     platform::Result<std::vector<std::string>> listFiles(const std::string& f) override {
         return real_.listFiles(f);
     }
     platform::Result<std::string> absolutePath(const std::string& p) override {
         return real_.absolutePath(p);
     }
-    platform::Result<std::uint64_t> freeSpace(const std::string&) override { return {freeBytes_, 0}; }
+    platform::Result<std::uint64_t> freeSpace(const std::string&) override {
+        return {freeBytes_, 0};
+    }
     std::string tempFolder() override { return real_.tempFolder(); }
 
 private:
@@ -69,9 +77,10 @@ protected:
     // An installer for this test's installation, talking to the server on `port`.
     std::unique_ptr<Quimbo::MySQLDBInstaller> installerOn(platform::Services& services, int port) {
         auto installer = std::make_unique<Quimbo::MySQLDBInstaller>(services);
-        Quimbo::Args args = Quimbo::SplitArgumentLine(
-            "1|" + install.path() + "|MySQL|harvella.config|0|0|0|0|0|0|InstallMySQL|pt|uz|pkg|"
-            "pf|HvMySQL|");
+        Quimbo::Args args =
+            Quimbo::SplitArgumentLine("1|" + install.path() +
+                                      "|MySQL|harvella.config|0|0|0|0|0|0|InstallMySQL|pt|uz|pkg|"
+                                      "pf|HvMySQL|");
         int count = static_cast<int>(args.size());
         installer->Initialize(args, count);
         Quimbo::MySQLDBInstallerSteps{*installer}.useServer(port);
@@ -121,9 +130,9 @@ TEST_F(MySQLDumps, NoPasswordAppearsInTheProcessListWhileADumpRuns) {
         "insert into t select seq, repeat('v', 200) from seq_1_to_150000;");
     const std::string password = "Dump#Pw\\" + std::to_string(::getpid());
     const std::string sqlPassword = "Dump#Pw\\\\" + std::to_string(::getpid());
-    adminSql("create user 'qt_dumper" + std::to_string(::getpid()) + "'@'127.0.0.1' identified by '" +
-             sqlPassword + "'; grant all on " + db + ".* to 'qt_dumper" +
-             std::to_string(::getpid()) + "'@'127.0.0.1';");
+    adminSql("create user 'qt_dumper" + std::to_string(::getpid()) +
+             "'@'127.0.0.1' identified by '" + sqlPassword + "'; grant all on " + db +
+             ".* to 'qt_dumper" + std::to_string(::getpid()) + "'@'127.0.0.1';");
     Quimbo::MySQLConnection dumper = root(db);
     dumper.user = "qt_dumper" + std::to_string(::getpid());
     dumper.password = password;
@@ -134,7 +143,8 @@ TEST_F(MySQLDumps, NoPasswordAppearsInTheProcessListWhileADumpRuns) {
     std::thread sampler([&] {
         while (running) {
             for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-                const std::string cmdline = testsupport::readFile(entry.path().string() + "/cmdline");
+                const std::string cmdline =
+                    testsupport::readFile(entry.path().string() + "/cmdline");
                 if (cmdline.find("mysqldump") != std::string::npos) ++dumpsSeen;
                 if (cmdline.find(password) != std::string::npos) leaks.push_back(cmdline);
             }
@@ -155,10 +165,9 @@ TEST_F(MySQLDumps, ShortFreeSpaceStopsTheDumpWith2019AndTheRequiredSize) {
     const std::string db = createDatabase("create table t (id int); insert into t values (1);");
     platform::Services& real = system->services();
     ShortOfSpace shortFiles(real.files, 1000);
-    platform::Services services{shortFiles,      real.processes, real.console,
-                                real.messageBoxes, real.codePages, real.errors,
-                                real.clock,      real.random,    real.conventions,
-                                real.windows};
+    platform::Services services{shortFiles,       real.processes, real.console, real.messageBoxes,
+                                real.codePages,   real.errors,    real.clock,   real.random,
+                                real.conventions, real.windows};
     auto installer = installerOn(services, mariadbtest::testServer().port);
     Quimbo::MySQLDBInstallerSteps steps{*installer};
     steps.createDumpsFolder();
@@ -187,20 +196,21 @@ TEST_F(MySQLDumps, DumpAllDatabasesWritesOneFileEachButNotTheServersOwn) {
     auto installer = installerOn(system->services(), own.port);
     Quimbo::MySQLConnection ownRoot = root();
     ownRoot.port = std::to_string(own.port);
-    EXPECT_EQ(manager->sqlExecUpdate(ownRoot, "create database alpha; create database beta;"
-                                              "create table beta.t (id int);"),
+    EXPECT_EQ(manager->sqlExecUpdate(ownRoot,
+                                     "create database alpha; create database beta;"
+                                     "create table beta.t (id int);"),
               "");
     Quimbo::MySQLDBInstallerSteps steps{*installer};
     steps.createDumpsFolder();
     steps.dumpAll(own.rootPassword);
 
     std::vector<std::string> databases;
-    for (const std::string& name : dumps()) databases.push_back(name.substr(0, name.find('-')));
+    for (const std::string& name : dumps())
+        databases.push_back(name.substr(0, name.find('-')));
     EXPECT_NE(std::find(databases.begin(), databases.end(), "alpha"), databases.end());
     EXPECT_NE(std::find(databases.begin(), databases.end(), "beta"), databases.end());
     EXPECT_EQ(std::find(databases.begin(), databases.end(), "mysql"), databases.end());
-    EXPECT_EQ(std::find(databases.begin(), databases.end(), "information_schema"),
-              databases.end());
+    EXPECT_EQ(std::find(databases.begin(), databases.end(), "information_schema"), databases.end());
     EXPECT_EQ(installer->dumpFilePath().empty(), false);
 }
 

@@ -53,8 +53,8 @@ private:
         Reply reply;
         if (line.find("mysqldump") != std::string::npos) {
             run.options = fake_.files.files[group(line, "--defaults-extra-file=\"([^\"]*)\"")];
-            run.optionsPrivate = fake_.files.privateFiles.count(
-                group(line, "--defaults-extra-file=\"([^\"]*)\""));
+            run.optionsPrivate =
+                fake_.files.privateFiles.count(group(line, "--defaults-extra-file=\"([^\"]*)\""));
             reply = dump(line);
             if (reply.exitCode == 0 || !reply.out.empty())
                 fake_.files.files[group(line, "--result-file=\"([^\"]*)\"")] = reply.out;

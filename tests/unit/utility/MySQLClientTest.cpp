@@ -57,8 +57,8 @@ TEST(MySQLClientFiles, AValueTheFileFormatWouldCutIsQuotedAndEscaped) {
 }
 
 TEST(MySQLClientFiles, CommandFileTextOnWindowsAndLinux) {
-    Quimbo::ClientRunFiles files{"C:\\T\\o.tmp", "C:\\T\\e.tmp", "C:\\T\\c.tmp.bat",
-                                 "C:\\T\\p.tmp", "C:\\s q\\script.sql"};
+    Quimbo::ClientRunFiles files{"C:\\T\\o.tmp", "C:\\T\\e.tmp", "C:\\T\\c.tmp.bat", "C:\\T\\p.tmp",
+                                 "C:\\s q\\script.sql"};
     const std::string line = Quimbo::ClientCommandLine("C:\\M\\bin\\mysql.exe", files);
     EXPECT_EQ(line,
               "\"C:\\M\\bin\\mysql.exe\" --defaults-file=\"C:\\T\\p.tmp\" "
@@ -82,7 +82,8 @@ protected:
     // Files in the temporary folder.
     std::size_t temporaries() const {
         std::size_t count = 0;
-        for (const auto& entry : fake.files.files) count += entry.first.rfind("/tmp/", 0) == 0;
+        for (const auto& entry : fake.files.files)
+            count += entry.first.rfind("/tmp/", 0) == 0;
         return count;
     }
 
@@ -170,7 +171,8 @@ TEST_F(MySQLClientRun, ReadyMadeQueriesFoldFailuresIntoTheirAnswers) {
         if (sql == "show engines;")
             return FakeMySQLClient::Reply{"Engine\tSupport\nInnoDB\tDEFAULT\nCSV\tYES\n", "", 0};
         std::string out = "Tables_in_x\n";
-        for (int i = 0; i < tables; ++i) out += "t" + std::to_string(i) + "\n";
+        for (int i = 0; i < tables; ++i)
+            out += "t" + std::to_string(i) + "\n";
         return FakeMySQLClient::Reply{out, "", 0};
     };
     EXPECT_TRUE(manager.isDBempty("x", server));

@@ -12,7 +12,9 @@ namespace Quimbo {
 // Reaches the installer's private dump steps.
 struct MySQLDBInstallerSteps {
     MySQLDBInstaller& installer;
-    std::string nextDumpFileName(const std::string& db) { return installer.GetNextDumpFileName(db); }
+    std::string nextDumpFileName(const std::string& db) {
+        return installer.GetNextDumpFileName(db);
+    }
     void createDumpsFolder() { installer.CreateDumpsFolder(); }
     void dumpDatabase(const std::string& db) { installer.DumpDatabaseStep(db, "rootpw"); }
     void dumpAll() { installer.DumpAllDatabases("rootpw"); }
@@ -97,8 +99,9 @@ TEST_F(MySQLDBInstallerTest, AnyCountButSeventeenShowsTheMessageAndTouchesNothin
 
 TEST(MySQLDBAction, TheDispatchChecksTheFieldsAndThenReportsTheFlowsAsNotAvailable) {
     FakeServices fake;
-    fake.console.line = "1|/inst|MySQL|harvella.config|11|12|13|14|15|16|InstallMySQL|/pt|/uz|/pkg|"
-                        "mysql-pkg|HvMySQL|";
+    fake.console.line =
+        "1|/inst|MySQL|harvella.config|11|12|13|14|15|16|InstallMySQL|/pt|/uz|/pkg|"
+        "mysql-pkg|HvMySQL|";
     try {
         Quimbo::Main(fake.services);
         FAIL() << "expected the program to end";
@@ -128,8 +131,8 @@ TEST_F(MySQLDBInstallerTest, ProgressWeightsAreSharesOfTheTotalRoundedHalfToEven
     const struct {
         std::int16_t total, weight;
         int moved;
-    } cases[] = {{100, 5, 5}, {175, 5, 3}, {50, 5, 10}, {175, 10, 6}, {175, 20, 11},
-                 {175, 40, 23}, {40, 1, 2}, {40, 3, 8}};
+    } cases[] = {{100, 5, 5},   {175, 5, 3},   {50, 5, 10}, {175, 10, 6},
+                 {175, 20, 11}, {175, 40, 23}, {40, 1, 2},  {40, 3, 8}};
     for (const auto& c : cases) {
         fake.windows.positions[progressBar] = 0;
         installer.SetProgressTotal(c.total);

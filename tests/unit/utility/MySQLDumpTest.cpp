@@ -25,7 +25,8 @@ protected:
     }
     std::size_t temporaries() const {
         std::size_t count = 0;
-        for (const auto& entry : fake.files.files) count += entry.first.rfind("/tmp/", 0) == 0;
+        for (const auto& entry : fake.files.files)
+            count += entry.first.rfind("/tmp/", 0) == 0;
         return count;
     }
 
@@ -40,8 +41,8 @@ TEST_F(MySQLDump, CommandLineKeepsItsOrderAndTheCredentialsFileComesFirst) {
     manager.DumpMySQLDatabase(server, "/dumps/d 1.dmp", false);
     ASSERT_EQ(client.runs.size(), 1u);
     const std::string line = client.runs[0].commandLine;
-    const std::string options = std::regex_replace(
-        line, std::regex(".*--defaults-extra-file=\"([^\"]*)\".*"), "$1");
+    const std::string options =
+        std::regex_replace(line, std::regex(".*--defaults-extra-file=\"([^\"]*)\".*"), "$1");
     EXPECT_EQ(line, "\"/m/bin/mysqldump\" --defaults-extra-file=\"" + options +
                         "\" --databases db --force --routines --comments --extended-insert "
                         "--quote-names --user=root --host=127.0.0.1 --port=27351 "
@@ -82,8 +83,8 @@ TEST_F(MySQLDump, EstimateAddsTheSchemaDumpAndTheWrittenRowsOfEveryTable) {
         queries.push_back(sql);
         if (sql == "show tables;") return FakeMySQLClient::Reply{"Tables_in_db\nt\ne\n", "", 0};
         if (sql == "desc `t`;")
-            return FakeMySQLClient::Reply{"Field\tType\tNull\nid\tint(11)\tYES\nname\tVARCHAR(9)\tYES\n",
-                                          "", 0};
+            return FakeMySQLClient::Reply{
+                "Field\tType\tNull\nid\tint(11)\tYES\nname\tVARCHAR(9)\tYES\n", "", 0};
         if (sql == "desc `e`;") return FakeMySQLClient::Reply{"Field\tType\nx\tint(11)\n", "", 0};
         if (sql.find("from `t`") != std::string::npos)
             return FakeMySQLClient::Reply{"count(*)\tsize\n3\t40\n", "", 0};

@@ -53,7 +53,8 @@ bool accepts(int port) {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const bool connected =
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     ::close(fd);
     return connected;
 }
@@ -62,7 +63,8 @@ bool accepts(int port) {
 // started it (the fixture's start step) and no terminal signal reaches it.
 pid_t spawnServer(const std::vector<std::string>& arguments, const std::string& log) {
     std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -115,12 +117,12 @@ ServerAddress PrivateMariaDBServer::start(const std::string& folder) {
         throw std::runtime_error("mariadb-install-db failed:\n" + installed.err + installed.out);
 
     const int port = freeLoopbackPort();
-    const pid_t pid = spawnServer(
-        {"/usr/sbin/mariadbd", "--no-defaults", "--datadir=" + data, "--user=root",
-         "--port=" + std::to_string(port), "--bind-address=127.0.0.1",
-         "--socket=" + folder + "/server.sock", "--pid-file=" + folder + "/server.pid",
-         "--innodb-buffer-pool-size=32M", "--skip-log-bin"},
-        log);
+    const pid_t pid =
+        spawnServer({"/usr/sbin/mariadbd", "--no-defaults", "--datadir=" + data, "--user=root",
+                     "--port=" + std::to_string(port), "--bind-address=127.0.0.1",
+                     "--socket=" + folder + "/server.sock", "--pid-file=" + folder + "/server.pid",
+                     "--innodb-buffer-pool-size=32M", "--skip-log-bin"},
+                    log);
     testsupport::writeFile(folder + "/pid", std::to_string(pid));
     waitUntilAccepting(pid, port, log);
 

@@ -41,7 +41,9 @@ const char* const programs[][2] = {{"mysql", "mariadb"},
 
 }  // namespace
 
-const ServerAddress& testServer() { return environment->address(); }
+const ServerAddress& testServer() {
+    return environment->address();
+}
 
 MySQLServerTest::MySQLServerTest() {
     char name[] = "test";
@@ -57,21 +59,25 @@ void MySQLServerTest::SetUp() {
     ::setenv("TMPDIR", temp.path().c_str(), 1);
     platform::Services& services = system->services();
     fso = std::make_unique<Quimbo::FileSystemObject>(services.files, services.random,
-                                                      services.conventions);
+                                                     services.conventions);
     manager = std::make_unique<Quimbo::MySQLManager>(services);
     manager->Initialize(*fso);
 }
 
 void MySQLServerTest::TearDown() {
-    for (const std::string& database : databases_) adminSql("drop database if exists " + database);
+    for (const std::string& database : databases_)
+        adminSql("drop database if exists " + database);
     EXPECT_EQ(temporaryFiles(), std::vector<std::string>{}) << "temporary files left behind";
     ::unsetenv("TMPDIR");
 }
 
 Quimbo::MySQLConnection MySQLServerTest::root(const std::string& database) const {
-    return Quimbo::MySQLConnection{mysqlHome(), "127.0.0.1",
-                                   std::to_string(testServer().port), "root",
-                                   testServer().rootPassword, database};
+    return Quimbo::MySQLConnection{mysqlHome(),
+                                   "127.0.0.1",
+                                   std::to_string(testServer().port),
+                                   "root",
+                                   testServer().rootPassword,
+                                   database};
 }
 
 std::string MySQLServerTest::createDatabase(const std::string& statementsInside) {
