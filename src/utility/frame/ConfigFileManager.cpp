@@ -10,6 +10,7 @@ namespace {
 
 const char* const source = "ConfigFileManager";
 const char* const lineBreak = "\r\n";
+constexpr std::int32_t subscriptOutOfRange = 9;
 
 std::string trimBlanks(const std::string& text) {
     const auto begin = text.find_first_not_of(' ');
@@ -99,11 +100,14 @@ std::int32_t ConfigFileManager::SetConfigParams(const std::string& fileName,
                                                 const std::vector<std::string>& paramsToUncomment,
                                                 const std::vector<std::string>& paramsToComment,
                                                 const std::vector<std::string>& paramsToSet) {
+    // A key without its value is the script runtime's "Subscript out of range",
+    // met before anything is written.
+    if (paramsToSet.size() % 2 != 0) return subscriptOutOfRange;
     try {
         std::string text = readOrEmpty(files(), fileName);
         for (const auto& key : paramsToUncomment) text = reenable(text, key);
         for (const auto& key : paramsToComment) text = commentOut(text, key);
-        for (std::size_t i = 0; i + 1 < paramsToSet.size(); i += 2)
+        for (std::size_t i = 0; i < paramsToSet.size(); i += 2)
             text = setValue(text, paramsToSet[i], paramsToSet[i + 1]);
         replaceContent(files(), fileName, text, false);
         return 0;

@@ -86,6 +86,7 @@ TEST(ConfigFileEdits, AMissingFileIsCreatedWithTheSettingsInTheirOrder) {
 TEST(ConfigFileEdits, FailuresReturnTheErrorNumberAndKeepTheOldContent) {
     ConfigFiles files;
     EXPECT_EQ(files.config.SetConfigParams("/nowhere/a.ini", {}, {}, {"a", "1"}), 76);
+    EXPECT_EQ(files.config.SetConfigParams("/inst/a.ini", {}, {}, {"a", "1", "b"}), 9);
     EXPECT_EQ(files.fileCount(), 0u);
 
     files.fake.files.files["/inst/my.ini"] = "a=1\r\n";
