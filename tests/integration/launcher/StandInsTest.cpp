@@ -1,0 +1,94 @@
+// The Linux stand-ins for the registry, the event log and the Win32 file
+// calls, as the launcher's core uses them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "LauncherMachine.h"
+#include "frontend/LauncherErrors.h"
+#include "platform/launcher_services.h"
+#include "runtime/Fio.h"
+#include "runtime/LauncherSettings.h"
+#include "runtime/RegistryKey.h"
+#include "service/EventLogSource.h"
+
+namespace {
+
+class StandIns : public ::testing::Test {
+protected:
+    launchertest::LauncherMachine machine;
+    std::unique_ptr<platform::LauncherSystem> system = platform::makeLauncherServices();
+    platform::LauncherServices& services = system->services();
+};
+
+TEST_F(StandIns, AValuesFileWrittenByAScriptIsReadWithItsEscapesAndTypes) {
+    machine.setProductValues(
+        "InstallPath=REG_SZ:/opt/harvella\n"
+        "JavaPath=REG_EXPAND_SZ:$JAVA_HOME\\\\jre\n"
+        "StartupClassPath=REG_MULTI_SZ:a.jar\\0b.jar\n"
+        "StartupClassName=REG_DWORD:7\n");
+    EXPECT_EQ(Harvella::getInstallPath(services.registry), "/opt/harvella");
+    EXPECT_EQ(Harvella::getJavaPath(services.registry), "$JAVA_HOME\\jre");
+    EXPECT_EQ(Harvella::getStartupClassPath(services.registry), "a.jar");
+    EXPECT_THROW(Harvella::getStartupClassName(services.registry), Harvella::HarvellaError);
+    machine.setProductValues("");
+    try {
+        Harvella::getInstallPath(services.registry);
+        FAIL();
+    } catch (const Harvella::CannotReadRegistryKeyValueError& error) {
+        EXPECT_EQ(error.getErrorCode(), 2);
+    }
+}
+
+TEST_F(StandIns, TheEventSourceRegistrationIsWrittenAsLinesOfItsKey) {
+    Harvella::registerEventSource(services.registry, "Harvella", "/opt/h/Msgs\nx", 6);
+    Harvella::registerEventSource(services.registry, "Harvella", "/opt/h/HarvellaWinLogMsgs.dll", 6);
+    const std::string values = launchertest::readFile(
+        machine.root() +
+        "/registry/HKEY_LOCAL_MACHINE/SYSTEM/CurrentControlSet/Services/EventLog/Application/"
+        "Harvella/values");
+    EXPECT_EQ(values,
+              "EventMessageFile=REG_EXPAND_SZ:/opt/h/HarvellaWinLogMsgs.dll\n"
+              "TypesSupported=REG_DWORD:7\n"
+              "CategoryMessageFile=REG_EXPAND_SZ:/opt/h/HarvellaWinLogMsgs.dll\n"
+              "CategoryCount=REG_DWORD:6\n");
+}
+
+TEST_F(StandIns, EventsBecomeTabSeparatedLinesOfTheApplicationLog) {
+    {
+        Harvella::EventSource source(services.eventLog, "Harvella");
+        Harvella::reportInfoEvent(source, "Harvella service started.");
+        Harvella::reportErrorEvent(source, "Line one\nLine two");
+    }
+    const std::string log = launchertest::readFile(machine.root() + "/eventlog/Application.log");
+    const std::size_t firstEnd = log.find('\n');
+    ASSERT_NE(firstEnd, std::string::npos) << log;
+    const std::string first = log.substr(0, firstEnd);
+    const std::string second = log.substr(firstEnd + 1);
+    EXPECT_EQ(first.substr(19), "\tHarvella\tInformation\t2164467473\tHarvella service started.");
+    EXPECT_EQ(first[10], 'T') << "an ISO 8601 local time comes first: " << first;
+    EXPECT_EQ(second.substr(19), "\tHarvella\tError\t3238209298\tLine one\\nLine two\n");
+}
+
+TEST_F(StandIns, FileCallsKeepTheirWindowsMeanings) {
+    const std::string run = machine.installFolder() + "/run";
+    auto& files = services.files;
+    EXPECT_TRUE(Fio::fileExists(files, run)) << "a folder counts as existing";
+    Fio::createFile(files, run + "/running");
+    Fio::createFile(files, run + "/running");
+    EXPECT_TRUE(Fio::fileExists(files, run + "/run*"));
+    EXPECT_TRUE(Fio::fileExists(files, run + "/runnin?"));
+    EXPECT_FALSE(Fio::fileExists(files, run + "/stop*"));
+    Fio::deleteFile(files, run + "/running");
+    Fio::deleteFile(files, run + "/running");
+    EXPECT_FALSE(Fio::fileExists(files, run + "/running"));
+    try {
+        Fio::createFile(files, machine.root() + "/gone/running");
+        FAIL();
+    } catch (const Fio::IOError& error) {
+        EXPECT_EQ(error.getErrorCode(), 3) << "a missing folder is not a missing file";
+    }
+}
+
+}  // namespace
