@@ -29,7 +29,9 @@ ErrorCode wsaFromErrno(int e) {
     }
 }
 
-bool onPath(const std::string& program) {
+// The program's full path from PATH, found before forking so that the child
+// only calls what is safe in a copy of a threaded process.
+std::string findOnPath(const std::string& program) {
     const char* path = std::getenv("PATH");
     std::string folders = path ? path : "";
     std::size_t start = 0;
@@ -37,10 +39,11 @@ bool onPath(const std::string& program) {
         std::size_t end = folders.find(':', start);
         if (end == std::string::npos) end = folders.size();
         const std::string folder = end > start ? folders.substr(start, end - start) : ".";
-        if (::access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+        const std::string candidate = folder + "/" + program;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
         start = end + 1;
     }
-    return false;
+    return std::string();
 }
 
 }  // namespace
@@ -90,7 +93,8 @@ Result<std::vector<std::string>> PosixNetwork::hostAddresses(const std::string& 
 
 std::intptr_t XdgShell::openInExplorer(std::uintptr_t, const std::string& url) {
     constexpr std::intptr_t fileNotFound = 2, launched = 33, outOfResources = 0;
-    if (!onPath("xdg-open")) return fileNotFound;
+    const std::string opener = findOnPath("xdg-open");
+    if (opener.empty()) return fileNotFound;
     // A grandchild runs the browser opener, so nothing waits for the browser
     // and no zombie stays behind.
     const pid_t child = ::fork();
@@ -98,7 +102,7 @@ std::intptr_t XdgShell::openInExplorer(std::uintptr_t, const std::string& url) {
     if (child == 0) {
         ::setsid();
         if (::fork() == 0) {
-            ::execlp("xdg-open", "xdg-open", url.c_str(), static_cast<char*>(nullptr));
+            ::execl(opener.c_str(), "xdg-open", url.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::_exit(0);
