@@ -47,18 +47,6 @@ int freeLoopbackPort() {
     throw std::runtime_error("no free loopback port below 32000");
 }
 
-bool accepts(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected =
-        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return connected;
-}
-
 // The server runs in its own session, so that it outlives the process that
 // started it (the fixture's start step) and no terminal signal reaches it.
 pid_t spawnServer(const std::vector<std::string>& arguments, const std::string& log) {
@@ -93,14 +81,19 @@ bool runsFrom(pid_t pid, const std::string& dataFolder) {
     return cmdline.find("--datadir=" + dataFolder) != std::string::npos;
 }
 
-void waitUntilAccepting(pid_t pid, int port, const std::string& log) {
+// True once this server is ready; false when it ended first (its port was
+// taken in the meantime). Its own log says so, not a connect, which another
+// server on the same port would answer as well.
+bool becameReady(pid_t pid, const std::string& log) {
     const auto deadline = std::chrono::steady_clock::now() + startBudget;
-    while (!accepts(port)) {
-        if (!alive(pid) || std::chrono::steady_clock::now() > deadline)
+    while (testsupport::readFile(log).find("ready for connections") == std::string::npos) {
+        if (!alive(pid)) return false;
+        if (std::chrono::steady_clock::now() > deadline)
             throw std::runtime_error("the private MariaDB server did not start:\n" +
                                      testsupport::readFile(log));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    return true;
 }
 
 }  // namespace
@@ -116,15 +109,22 @@ ServerAddress PrivateMariaDBServer::start(const std::string& folder) {
     if (installed.exitCode != 0)
         throw std::runtime_error("mariadb-install-db failed:\n" + installed.err + installed.out);
 
-    const int port = freeLoopbackPort();
-    const pid_t pid =
-        spawnServer({"/usr/sbin/mariadbd", "--no-defaults", "--datadir=" + data, "--user=root",
-                     "--port=" + std::to_string(port), "--bind-address=127.0.0.1",
-                     "--socket=" + folder + "/server.sock", "--pid-file=" + folder + "/server.pid",
-                     "--innodb-buffer-pool-size=32M", "--skip-log-bin"},
-                    log);
-    testsupport::writeFile(folder + "/pid", std::to_string(pid));
-    waitUntilAccepting(pid, port, log);
+    constexpr int attempts = 5;
+    int port = 0;
+    for (int attempt = 1;; ++attempt) {
+        port = freeLoopbackPort();
+        const pid_t pid = spawnServer(
+            {"/usr/sbin/mariadbd", "--no-defaults", "--datadir=" + data, "--user=root",
+             "--port=" + std::to_string(port), "--bind-address=127.0.0.1",
+             "--socket=" + folder + "/server.sock", "--pid-file=" + folder + "/server.pid",
+             "--innodb-buffer-pool-size=32M", "--skip-log-bin"},
+            log);
+        testsupport::writeFile(folder + "/pid", std::to_string(pid));
+        if (becameReady(pid, log)) break;
+        if (attempt == attempts)
+            throw std::runtime_error("the private MariaDB server did not start:\n" +
+                                     testsupport::readFile(log));
+    }
 
     std::string statements;
     for (const char* host : {"localhost", "127.0.0.1", "::1"})
