@@ -15,6 +15,10 @@ namespace {
 const char* const runnerFailedText =
     "Failed to run mysql, probably mysql is not installed or misconfigured.";
 
+MySQLResultSet missingClient(const std::string& client) {
+    return MySQLResultSet::failed("Failed to run mysql. File " + client + " is not found.");
+}
+
 MySQLConnection withDatabase(MySQLConnection connection, const std::string& database) {
     connection.database = database;
     return connection;
@@ -43,8 +47,7 @@ MySQLResultSet MySQLManager::sqlExecFile(const MySQLConnection& connection,
                                          const std::string& sqlQueryFile) {
     FileSystemObject& fso = *fileObject_;
     const std::string client = program(connection.mysqlHome, "mysql");
-    if (!fso.FileExists(client))
-        return MySQLResultSet::failed("Failed to run mysql. File " + client + " is not found.");
+    if (!fso.FileExists(client)) return missingClient(client);
     if (!fso.FileExists(sqlQueryFile))
         return MySQLResultSet::failed("Failed to execute mysql command. File " + sqlQueryFile +
                                       " is not found.");
@@ -105,8 +108,7 @@ MySQLResultSet MySQLManager::sqlExec(const MySQLConnection& connection,
     FileSystemObject& fso = *fileObject_;
     // Nothing is written when there is no client to read it.
     const std::string client = program(connection.mysqlHome, "mysql");
-    if (!fso.FileExists(client))
-        return MySQLResultSet::failed("Failed to run mysql. File " + client + " is not found.");
+    if (!fso.FileExists(client)) return missingClient(client);
     TemporaryFiles temporaries(fso);
     const std::string& statementFile = temporaries.add(GetTempFilePath(fso));
     // Statements may set passwords.
