@@ -142,9 +142,12 @@ TEST_F(MySQLDumps, NoPasswordAppearsInTheProcessListWhileADumpRuns) {
     std::vector<std::string> leaks;
     std::thread sampler([&] {
         while (running) {
-            for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+            // Processes come and go while the folder is read: no error may end the sampling.
+            std::error_code ignored;
+            for (std::filesystem::directory_iterator entry("/proc", ignored), end; entry != end;
+                 entry.increment(ignored)) {
                 const std::string cmdline =
-                    testsupport::readFile(entry.path().string() + "/cmdline");
+                    testsupport::readFile(entry->path().string() + "/cmdline");
                 if (cmdline.find("mysqldump") != std::string::npos) ++dumpsSeen;
                 if (cmdline.find(password) != std::string::npos) leaks.push_back(cmdline);
             }
