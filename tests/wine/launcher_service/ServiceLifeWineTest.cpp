@@ -1,0 +1,183 @@
+// Install, start, stop and remove of the Harvella service through ServiceMan
+// and Wine's service manager; the service process runs the test jvm.dll's
+// stand-in server, which keeps the marker-file contract.
+#include <winsock2.h>
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+#include "platform/launcher_services.h"
+#include "platform/service_manager.h"
+#include "runtime/LauncherSettings.h"
+#include "service/ServiceMan.h"
+#include "support/WineSupport.h"
+
+namespace {
+
+namespace ServiceMan = Harvella::ServiceMan;
+namespace svc = platform::svc;
+
+class SleepingClock final : public platform::Clock {
+public:
+    std::chrono::milliseconds monotonicNow() override {
+        return std::chrono::milliseconds(::GetTickCount());
+    }
+    platform::LocalTime localNow() override { return {}; }
+    void sleep(std::chrono::milliseconds duration) override {
+        ::Sleep(static_cast<DWORD>(duration.count()));
+    }
+};
+
+// The service runs the host program, not this test program.
+class ServiceHostFile final : public platform::ProgramFile {
+public:
+    platform::Result<std::string> modulePath(std::size_t) override {
+        return {winesupport::programFolder() + "\\harvella_service_host.exe", 0};
+    }
+};
+
+class QuietListener final : public ServiceMan::ProgressListener {
+public:
+    bool finished = false;
+    void setTotal(int) override { finished = false; }
+    void advance(int) override {}
+    void step() override {}
+    void finish() override { finished = true; }
+};
+
+// A listening socket on 127.0.0.1 that holds a port for the test's length.
+class PortHolder {
+public:
+    PortHolder() {
+        WSADATA data;
+        ::WSAStartup(MAKEWORD(2, 2), &data);
+        socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in where{};
+        where.sin_family = AF_INET;
+        where.sin_addr.s_addr = ::inet_addr("127.0.0.1");
+        int size = sizeof where;
+        ::bind(socket_, reinterpret_cast<sockaddr*>(&where), sizeof where);
+        ::listen(socket_, 1);
+        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&where), &size);
+        port_ = ntohs(where.sin_port);
+    }
+    ~PortHolder() {
+        ::closesocket(socket_);
+        ::WSACleanup();
+    }
+    unsigned short port() const { return port_; }
+
+private:
+    SOCKET socket_ = INVALID_SOCKET;
+    unsigned short port_ = 0;
+};
+
+class HarvellaServiceUnderWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"java", "java\\bin", "java\\bin\\server", "install", "install\\run"})
+            winesupport::makeFolder(temp / folder);
+        winesupport::copyFile(winesupport::fixturesFolder() + "\\launcher\\jvm.dll",
+                              temp / "java\\bin\\server\\jvm.dll");
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath, &key), ERROR_SUCCESS);
+        const std::string values[][2] = {{"InstallPath", temp / "install"},
+                                         {"JavaPath", temp / "java"},
+                                         {"StartupClassPath", "C:\\Harvella\\lib\\server.jar"},
+                                         {"StartupClassName", "sample.server.SampleServer"}};
+        for (const auto& value : values)
+            ::RegSetValueExA(key, value[0].c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(value[1].c_str()),
+                             static_cast<DWORD>(value[1].size() + 1));
+        ::RegCloseKey(key);
+        configurePort(18080);
+    }
+    void TearDown() override {
+        try {
+            QuietListener ignored;
+            ServiceMan::stop(context, ignored);
+        } catch (const Harvella::HarvellaError&) {
+        }
+        try {
+            ServiceMan::remove(context);
+        } catch (const Harvella::HarvellaError&) {
+        }
+        ::SetCurrentDirectoryA(winesupport::programFolder().c_str());
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath);
+    }
+
+    void configurePort(unsigned short port) {
+        std::ofstream(temp / "install\\harvella.config", std::ios::binary)
+            << "IPaddress=127.0.0.1\r\nHTTPPort=" << port << "\r\n";
+    }
+    void useServerClass(const std::string& className) {
+        HKEY key = nullptr;
+        ::RegOpenKeyA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath, &key);
+        ::RegSetValueExA(key, "StartupClassName", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(className.c_str()),
+                         static_cast<DWORD>(className.size() + 1));
+        ::RegCloseKey(key);
+    }
+    platform::ServiceStatus status() {
+        return ServiceMan::openService(context, "Harvella")->queryStatus().value;
+    }
+    std::string startFailure() {
+        try {
+            ServiceMan::start(context, listener);
+        } catch (const ServiceMan::ServiceStartupError& error) {
+            return error.getFullMessage();
+        }
+        return "(started)";
+    }
+
+    winesupport::TempFolder temp;
+    std::unique_ptr<platform::ServiceManager> manager = platform::makeSystemServiceManager();
+    std::unique_ptr<platform::LauncherSystem> launcher = platform::makeLauncherServices();
+    ServiceHostFile program;
+    SleepingClock clock;
+    ServiceMan::Context context{*manager, program, launcher->services(), clock};
+    QuietListener listener;
+};
+
+TEST_F(HarvellaServiceUnderWine, InstallStartStopAndRemove) {
+    ServiceMan::install(context);
+    ASSERT_TRUE(ServiceMan::exists(context, "Harvella"));
+    const auto config = ServiceMan::openService(context, "Harvella")->queryConfig().value;
+    EXPECT_EQ(config.commandLine, winesupport::programFolder() + "\\harvella_service_host.exe startAsService");
+    EXPECT_EQ(config.displayName, "Harvella Server");
+
+    ServiceMan::start(context, listener);
+    EXPECT_TRUE(listener.finished);
+    EXPECT_EQ(status().currentState, svc::running);
+
+    ServiceMan::stop(context, listener);
+    EXPECT_TRUE(listener.finished);
+    const platform::ServiceStatus stopped = status();
+    EXPECT_EQ(stopped.currentState, svc::stopped);
+    EXPECT_EQ(stopped.win32ExitCode, 0u);
+
+    ServiceMan::remove(context);
+    for (int i = 0; i < 50 && ServiceMan::exists(context, "Harvella"); ++i) ::Sleep(100);
+    EXPECT_FALSE(ServiceMan::exists(context, "Harvella"));
+}
+
+TEST_F(HarvellaServiceUnderWine, ServerFailuresEndWithTheServiceSpecificCodes) {
+    useServerClass("sample.server.FailingServer");
+    ServiceMan::install(context);
+    EXPECT_EQ(startFailure(),
+              "Service Harvella has been started and then stopped unexpectedly with exit code: "
+              "1100. Refer to the event log for more details.");
+
+    PortHolder taken;
+    configurePort(taken.port());
+    EXPECT_EQ(startFailure(), "Port " + std::to_string(taken.port()) +
+                                  " on IP address 127.0.0.1 is already occupied. Please run "
+                                  "Harvella installer and re-configure IP address or port to use.");
+    const platform::ServiceStatus stopped = status();
+    EXPECT_EQ(stopped.win32ExitCode, 1066u);
+    EXPECT_EQ(stopped.serviceSpecificExitCode, 1101u);
+}
+
+}  // namespace
