@@ -13,9 +13,13 @@ HarvellaError::HarvellaError(std::int32_t errorCode, std::string message)
 
 HarvellaError::~HarvellaError() = default;
 
-std::string HarvellaError::getMessage() const { return message_; }
+std::string HarvellaError::getMessage() const {
+    return message_;
+}
 
-std::int32_t HarvellaError::getErrorCode() const { return errorCode_; }
+std::int32_t HarvellaError::getErrorCode() const {
+    return errorCode_;
+}
 
 std::string HarvellaError::getFullMessage() const {
     const std::string message = getMessage();

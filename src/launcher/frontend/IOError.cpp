@@ -9,7 +9,9 @@ IOError::IOError(std::int32_t errorCode, std::string messagePrefix, std::string 
 
 IOError::~IOError() = default;
 
-std::string IOError::getMessage() const { return HarvellaError::getMessage() + fileName_; }
+std::string IOError::getMessage() const {
+    return HarvellaError::getMessage() + fileName_;
+}
 
 std::string IOError::getFullMessage() const {
     return getMessage() + Harvella::errorCodeSuffix(getErrorCode());

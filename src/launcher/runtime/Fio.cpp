@@ -2,7 +2,9 @@
 
 namespace Fio {
 namespace {
-std::int32_t codeOf(platform::ErrorCode error) { return static_cast<std::int32_t>(error); }
+std::int32_t codeOf(platform::ErrorCode error) {
+    return static_cast<std::int32_t>(error);
+}
 }  // namespace
 
 void createFile(platform::LauncherFiles& files, const std::string& path) {

@@ -52,8 +52,10 @@ void HarvellaConfig::read() {
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line[0] == '#') continue;
-        if (line.find("IPaddress") != std::string::npos) ipAddress_ = valueOf(line);
-        else if (line.find("HTTPPort") != std::string::npos) httpPort_ = valueOf(line);
+        if (line.find("IPaddress") != std::string::npos)
+            ipAddress_ = valueOf(line);
+        else if (line.find("HTTPPort") != std::string::npos)
+            httpPort_ = valueOf(line);
     }
 }
 

@@ -11,7 +11,9 @@ namespace {
 using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
 using GetDefaultInitArgsFunction = jint(JNICALL*)(void*);
 
-std::int32_t codeOf(platform::ErrorCode error) { return static_cast<std::int32_t>(error); }
+std::int32_t codeOf(platform::ErrorCode error) {
+    return static_cast<std::int32_t>(error);
+}
 
 // A method returning a string, called on the throwable; "" when there is
 // none or the call itself throws.
@@ -62,7 +64,8 @@ void JavaVmHost::loadJvmLibrary() {
     if (!saved.ok()) throw HarvellaError(codeOf(saved.error), "Could not get current directory");
     // The runtime finds its companion libraries relative to the current folder.
     if (const auto error = services_.workingDirectory.set(runtimeFolder))
-        throw HarvellaError(codeOf(error), "Could not change current directory to " + runtimeFolder);
+        throw HarvellaError(codeOf(error),
+                            "Could not change current directory to " + runtimeFolder);
     const auto library = services_.libraries.load(libraryPath);
     if (!library.ok())
         throw HarvellaError(codeOf(library.error),
@@ -103,8 +106,8 @@ void JavaVmHost::runJavaServer() {
 
     JavaVM* vm = nullptr;
     JNIEnv* env = nullptr;
-    if (reinterpret_cast<CreateJavaVmFunction>(createJavaVm_)(
-            &vm, reinterpret_cast<void**>(&env), &arguments) < 0)
+    if (reinterpret_cast<CreateJavaVmFunction>(createJavaVm_)(&vm, reinterpret_cast<void**>(&env),
+                                                              &arguments) < 0)
         throw HarvellaError("Could not create JavaVM using options: " + classPathOption);
 
     const std::string className = getStartupClassName(services_.registry);
@@ -112,7 +115,8 @@ void JavaVmHost::runJavaServer() {
     if (!mainClass) throw HarvellaError("Could not find Java Main class: " + className);
     const jmethodID mainMethod =
         env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
-    if (!mainMethod) throw HarvellaError("Could not locate start method in the class: " + className);
+    if (!mainMethod)
+        throw HarvellaError("Could not locate start method in the class: " + className);
     const jclass stringClass = env->FindClass("java/lang/String");
     if (!stringClass) throw HarvellaError("Could not find Java String class.");
     const jobjectArray noArguments = env->NewObjectArray(0, stringClass, nullptr);

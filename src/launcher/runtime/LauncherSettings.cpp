@@ -18,7 +18,9 @@ std::string getInstallPath(platform::Registry& registry) {
     return productValue(registry, "InstallPath");
 }
 
-std::string getJavaPath(platform::Registry& registry) { return productValue(registry, "JavaPath"); }
+std::string getJavaPath(platform::Registry& registry) {
+    return productValue(registry, "JavaPath");
+}
 
 std::string getStartupClassName(platform::Registry& registry) {
     std::string name = productValue(registry, "StartupClassName");

@@ -51,7 +51,8 @@ void RegistryKey::setStringValue(const std::string& name, const std::string& val
 
 void RegistryKey::setDwordValue(const std::string& name, std::uint32_t value) {
     std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
     setValue(name, {platform::regtype::dword, bytes});
 }
 

@@ -26,7 +26,8 @@ EventSource::~EventSource() {
 }
 
 namespace {
-void report(EventSource& source, std::uint16_t type, std::uint32_t eventId, const std::string& text) {
+void report(EventSource& source, std::uint16_t type, std::uint32_t eventId,
+            const std::string& text) {
     if (source.handle()) source.eventLog().report(source.handle(), type, 0, eventId, text);
 }
 }  // namespace

@@ -13,15 +13,18 @@ namespace {
 
 const char* typeName(std::uint16_t type) {
     switch (type) {
-    case eventtype::error: return "Error";
-    case eventtype::warning: return "Warning";
-    default: return "Information";
+        case eventtype::error:
+            return "Error";
+        case eventtype::warning:
+            return "Warning";
+        default:
+            return "Information";
     }
 }
 
 std::string localTimestamp() {
     const std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&now, &local);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
@@ -33,9 +36,12 @@ std::string oneLine(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        if (text[i] == '\n' || text[i] == '\r') out += "\\n";
-        else if (text[i] == '\t') out += "\\t";
-        else out += text[i];
+        if (text[i] == '\n' || text[i] == '\r')
+            out += "\\n";
+        else if (text[i] == '\t')
+            out += "\\t";
+        else
+            out += text[i];
     }
     return out;
 }
@@ -69,8 +75,8 @@ bool PosixEventLog::report(EventSourceHandle source, std::uint16_t type, std::ui
     // One write in append mode keeps the lines of concurrent writers whole.
     Fd fd(::open((folder + "/Application.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC,
                  0644));
-    return fd.open() && ::write(fd.get(), line.data(), line.size()) ==
-                            static_cast<ssize_t>(line.size());
+    return fd.open() &&
+           ::write(fd.get(), line.data(), line.size()) == static_cast<ssize_t>(line.size());
 }
 
 }  // namespace platform::posix

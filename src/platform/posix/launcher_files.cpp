@@ -33,9 +33,9 @@ ErrorCode failure(const std::string& path) {
     if (error != ENOENT && error != ENOTDIR) return setLastErrorFromErrno();
     const std::size_t slash = path.rfind('/');
     struct stat info {};
-    const bool parentIsFolder = slash == std::string::npos ||
-                                (::stat(path.substr(0, slash + 1).c_str(), &info) == 0 &&
-                                 S_ISDIR(info.st_mode));
+    const bool parentIsFolder =
+        slash == std::string::npos ||
+        (::stat(path.substr(0, slash + 1).c_str(), &info) == 0 && S_ISDIR(info.st_mode));
     return setLastError(parentIsFolder ? winerr::fileNotFound : winerr::pathNotFound);
 }
 

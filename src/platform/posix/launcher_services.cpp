@@ -1,9 +1,9 @@
 // Wires the POSIX implementations of the launcher's own seams.
+#include "platform/launcher_services.h"
 #include "dynamic_library.h"
 #include "event_log.h"
 #include "launcher_files.h"
 #include "network.h"
-#include "platform/launcher_services.h"
 #include "registry.h"
 
 namespace platform {

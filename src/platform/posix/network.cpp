@@ -20,12 +20,17 @@ namespace {
 
 ErrorCode wsaFromErrno(int e) {
     switch (e) {
-    case EADDRINUSE: return 10048;     // WSAEADDRINUSE
-    case EADDRNOTAVAIL: return 10049;  // WSAEADDRNOTAVAIL
-    case EACCES: return 10013;         // WSAEACCES
-    case EMFILE:
-    case ENFILE: return 10024;  // WSAEMFILE
-    default: return 10022;      // WSAEINVAL
+        case EADDRINUSE:
+            return 10048;  // WSAEADDRINUSE
+        case EADDRNOTAVAIL:
+            return 10049;  // WSAEADDRNOTAVAIL
+        case EACCES:
+            return 10013;  // WSAEACCES
+        case EMFILE:
+        case ENFILE:
+            return 10024;  // WSAEMFILE
+        default:
+            return 10022;  // WSAEINVAL
     }
 }
 
@@ -48,14 +53,16 @@ std::string findOnPath(const std::string& program) {
 
 }  // namespace
 
-ErrorCode PosixNetwork::startup(int, int) { return winerr::success; }
+ErrorCode PosixNetwork::startup(int, int) {
+    return winerr::success;
+}
 
 void PosixNetwork::cleanup() {}
 
 ErrorCode PosixNetwork::tryBind(const std::string& address, std::uint16_t port) {
     Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
     if (!fd.open()) return wsaFromErrno(errno);
-    sockaddr_in where {};
+    sockaddr_in where{};
     where.sin_family = AF_INET;
     where.sin_port = htons(port);
     where.sin_addr.s_addr = ::inet_addr(address.c_str());
@@ -73,7 +80,7 @@ Result<std::string> PosixNetwork::hostName(std::size_t bufferSize) {
 }
 
 Result<std::vector<std::string>> PosixNetwork::hostAddresses(const std::string& hostName) {
-    addrinfo hints {};
+    addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;

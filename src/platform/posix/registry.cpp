@@ -39,7 +39,8 @@ std::string readValues(const std::string& folder) {
     if (FILE* file = std::fopen((folder + "/values").c_str(), "rb")) {
         char buffer[4096];
         std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            text.append(buffer, n);
         std::fclose(file);
     }
     return text;
@@ -54,8 +55,10 @@ void forEachLine(const std::string& text, Visit visit) {
         if (end == std::string::npos) end = text.size();
         const std::string line = text.substr(start, end - start);
         const std::size_t equals = line.find('=');
-        if (equals != std::string::npos) visit(line.substr(0, equals), line.substr(equals + 1), line);
-        else visit(std::string(), std::string(), line);
+        if (equals != std::string::npos)
+            visit(line.substr(0, equals), line.substr(equals + 1), line);
+        else
+            visit(std::string(), std::string(), line);
         start = end + 1;
     }
 }
@@ -107,10 +110,10 @@ Result<RegistryValue> PosixRegistry::queryValue(RegistryHandle key, const std::s
     const std::string folder = folderOf(key);
     if (folder.empty()) return Result<RegistryValue>::failure(winerr::invalidHandle);
     std::optional<RegistryValue> found;
-    forEachLine(readValues(folder), [&](const std::string& lineName, const std::string& stored,
-                                        const std::string&) {
-        if (lineName == name && !lineName.empty()) found = decodeStoredValue(stored);
-    });
+    forEachLine(readValues(folder),
+                [&](const std::string& lineName, const std::string& stored, const std::string&) {
+                    if (lineName == name && !lineName.empty()) found = decodeStoredValue(stored);
+                });
     if (!found) return Result<RegistryValue>::failure(winerr::fileNotFound);
     if (found->data.size() > bufferSize) return Result<RegistryValue>::failure(registryMoreData);
     return {*found, winerr::success};
@@ -128,15 +131,15 @@ ErrorCode PosixRegistry::setValue(RegistryHandle key, const std::string& name,
     if (!lock.open() || ::flock(lock.get(), LOCK_EX) != 0) return setLastErrorFromErrno();
     std::string text;
     bool replaced = false;
-    forEachLine(readValues(folder), [&](const std::string& lineName, const std::string&,
-                                        const std::string& line) {
-        if (lineName == name && !replaced) {
-            text += name + "=" + *stored + "\n";
-            replaced = true;
-        } else if (lineName != name) {
-            text += line + "\n";
-        }
-    });
+    forEachLine(readValues(folder),
+                [&](const std::string& lineName, const std::string&, const std::string& line) {
+                    if (lineName == name && !replaced) {
+                        text += name + "=" + *stored + "\n";
+                        replaced = true;
+                    } else if (lineName != name) {
+                        text += line + "\n";
+                    }
+                });
     if (!replaced) text += name + "=" + *stored + "\n";
     return replaceValues(folder, text);
 }

@@ -8,11 +8,16 @@ namespace {
 
 const char* typeName(std::uint32_t type) {
     switch (type) {
-    case regtype::sz: return "REG_SZ";
-    case regtype::expandSz: return "REG_EXPAND_SZ";
-    case regtype::multiSz: return "REG_MULTI_SZ";
-    case regtype::dword: return "REG_DWORD";
-    default: return nullptr;
+        case regtype::sz:
+            return "REG_SZ";
+        case regtype::expandSz:
+            return "REG_EXPAND_SZ";
+        case regtype::multiSz:
+            return "REG_MULTI_SZ";
+        case regtype::dword:
+            return "REG_DWORD";
+        default:
+            return nullptr;
     }
 }
 
@@ -39,17 +44,22 @@ std::string unescape(const std::string& text) {
 std::string escape(const std::string& bytes) {
     std::string out;
     for (const char c : bytes) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\0') out += "\\0";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\0')
+            out += "\\0";
+        else
+            out += c;
     }
     return out;
 }
 
 // The stored text leaves out the terminating NULs the registry keeps.
 std::string withoutTerminators(std::string bytes, std::size_t count) {
-    while (count-- > 0 && !bytes.empty() && bytes.back() == '\0') bytes.pop_back();
+    while (count-- > 0 && !bytes.empty() && bytes.back() == '\0')
+        bytes.pop_back();
     return bytes;
 }
 
@@ -64,10 +74,12 @@ std::optional<RegistryValue> decodeStoredValue(const std::string& stored) {
     if (*type == regtype::dword) {
         const auto number = static_cast<std::uint32_t>(std::strtoul(data.c_str(), nullptr, 10));
         std::string bytes(4, '\0');
-        for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
         return RegistryValue{*type, bytes};
     }
-    const std::string terminator = *type == regtype::multiSz ? std::string(2, '\0') : std::string(1, '\0');
+    const std::string terminator =
+        *type == regtype::multiSz ? std::string(2, '\0') : std::string(1, '\0');
     return RegistryValue{*type, data + terminator};
 }
 
@@ -77,7 +89,8 @@ std::optional<std::string> encodeStoredValue(const RegistryValue& value) {
     if (value.type == regtype::dword) {
         std::uint32_t number = 0;
         for (std::size_t i = 0; i < 4 && i < value.data.size(); ++i)
-            number |= static_cast<std::uint32_t>(static_cast<unsigned char>(value.data[i])) << (8 * i);
+            number |= static_cast<std::uint32_t>(static_cast<unsigned char>(value.data[i]))
+                      << (8 * i);
         return std::string(name) + ":" + std::to_string(number);
     }
     const std::size_t terminators = value.type == regtype::multiSz ? 2 : 1;

@@ -28,7 +28,8 @@ Result<std::string> Win32WorkingDirectory::get() {
     if (needed == 0) return Result<std::string>::failure(::GetLastError());
     std::vector<char> buffer(needed + 1);
     const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0 || length >= buffer.size()) return Result<std::string>::failure(::GetLastError());
+    if (length == 0 || length >= buffer.size())
+        return Result<std::string>::failure(::GetLastError());
     return {std::string(buffer.data(), length), winerr::success};
 }
 

@@ -29,7 +29,7 @@ ErrorCode Win32LauncherFiles::deleteFile(const std::string& path) {
 }
 
 ErrorCode Win32LauncherFiles::find(const std::string& path) {
-    WIN32_FIND_DATAA found {};
+    WIN32_FIND_DATAA found{};
     const HANDLE search = ::FindFirstFileA(path.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return ::GetLastError();
     ::FindClose(search);

@@ -7,7 +7,9 @@
 
 namespace platform::win32 {
 namespace {
-HKEY keyOf(RegistryHandle key) { return reinterpret_cast<HKEY>(key); }
+HKEY keyOf(RegistryHandle key) {
+    return reinterpret_cast<HKEY>(key);
+}
 }  // namespace
 
 Result<RegistryHandle> Win32Registry::openKey(const std::string& path) {
@@ -24,7 +26,9 @@ Result<RegistryHandle> Win32Registry::createKey(const std::string& path) {
     return {reinterpret_cast<RegistryHandle>(key), winerr::success};
 }
 
-void Win32Registry::closeKey(RegistryHandle key) { ::RegCloseKey(keyOf(key)); }
+void Win32Registry::closeKey(RegistryHandle key) {
+    ::RegCloseKey(keyOf(key));
+}
 
 Result<RegistryValue> Win32Registry::queryValue(RegistryHandle key, const std::string& name,
                                                 std::size_t bufferSize) {

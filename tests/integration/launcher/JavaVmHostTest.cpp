@@ -43,7 +43,8 @@ std::string httpGet(unsigned short port, const std::string& target) {
         ::write(fd, request.data(), request.size());
         char buffer[4096];
         ssize_t n = 0;
-        while ((n = ::read(fd, buffer, sizeof buffer)) > 0) answer.append(buffer, n);
+        while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+            answer.append(buffer, n);
     }
     ::close(fd);
     return answer;
@@ -88,8 +89,9 @@ TEST_F(JavaVmHostWithRealJvm, AMissingClassAndAMissingMainAreNamedInSlashedForm)
     EXPECT_EQ(outcome.out, "HarvellaError: Could not find Java Main class: sample/server/Absent");
     install("sample.server.NoMainServer");
     outcome = run();
-    EXPECT_EQ(outcome.out,
-              "HarvellaError: Could not locate start method in the class: sample/server/NoMainServer");
+    EXPECT_EQ(
+        outcome.out,
+        "HarvellaError: Could not locate start method in the class: sample/server/NoMainServer");
 }
 
 TEST_F(JavaVmHostWithRealJvm, AMissingRuntimeLibraryIsReportedWithItsPathAndCode) {

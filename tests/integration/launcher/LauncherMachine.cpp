@@ -3,8 +3,8 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <sys/socket.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,7 +51,9 @@ std::string readFile(const std::string& path) {
     return text.str();
 }
 
-bool exists(const std::string& path) { return std::filesystem::exists(path); }
+bool exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 unsigned short freeLoopbackPort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -100,7 +102,8 @@ Outcome BackgroundProgram::wait() {
     pid_ = -1;
     char buffer[4096];
     ssize_t n = 0;
-    while ((n = ::read(output_, buffer, sizeof buffer)) > 0) outcome.out.append(buffer, n);
+    while ((n = ::read(output_, buffer, sizeof buffer)) > 0)
+        outcome.out.append(buffer, n);
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
 }

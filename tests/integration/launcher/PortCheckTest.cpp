@@ -71,8 +71,9 @@ TEST(LoginPageOnLinux, TheAddressReachesXdgOpen) {
     const std::string tools = machine.root() + "/tools";
     const std::string opened = machine.root() + "/opened";
     std::filesystem::create_directories(tools);
-    launchertest::writeFile(tools + "/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > " + opened + ".new && mv " + opened +
-                                ".new " + opened + "\n");
+    launchertest::writeFile(tools + "/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > " + opened +
+                                                     ".new && mv " + opened + ".new " + opened +
+                                                     "\n");
     ::chmod((tools + "/xdg-open").c_str(), 0755);
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
     ::setenv("PATH", (tools + ":" + path).c_str(), 1);

@@ -43,7 +43,8 @@ TEST_F(StandIns, AValuesFileWrittenByAScriptIsReadWithItsEscapesAndTypes) {
 
 TEST_F(StandIns, TheEventSourceRegistrationIsWrittenAsLinesOfItsKey) {
     Harvella::registerEventSource(services.registry, "Harvella", "/opt/h/Msgs\nx", 6);
-    Harvella::registerEventSource(services.registry, "Harvella", "/opt/h/HarvellaWinLogMsgs.dll", 6);
+    Harvella::registerEventSource(services.registry, "Harvella", "/opt/h/HarvellaWinLogMsgs.dll",
+                                  6);
     const std::string values = launchertest::readFile(
         machine.root() +
         "/registry/HKEY_LOCAL_MACHINE/SYSTEM/CurrentControlSet/Services/EventLog/Application/"

@@ -8,8 +8,12 @@ namespace {
 
 const std::string applicationKey = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\";
 
-std::string expandSz(const std::string& text) { return text + std::string(1, '\0'); }
-std::string dword(std::uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+std::string expandSz(const std::string& text) {
+    return text + std::string(1, '\0');
+}
+std::string dword(std::uint32_t v) {
+    return std::string(reinterpret_cast<const char*>(&v), 4);
+}
 
 TEST(EventSourceRegistration, WritesTheFourValuesAndKeepsOthersWhenRepeated) {
     launcherfakes::FakeRegistry registry;

@@ -23,7 +23,8 @@ protected:
         fakes.libraries.current = &fakes.workingDirectory.current;
         fakes.libraries.libraries[library] = {
             {"JNI_CreateJavaVM", reinterpret_cast<void*>(&testjvm::createJavaVm)},
-            {"JNI_GetDefaultJavaVMInitArgs", reinterpret_cast<void*>(&testjvm::getDefaultJavaVmInitArgs)}};
+            {"JNI_GetDefaultJavaVMInitArgs",
+             reinterpret_cast<void*>(&testjvm::getDefaultJavaVmInitArgs)}};
         testjvm::script() = testjvm::Script{};
         testjvm::script().classes.insert("com/example/Main");
         testjvm::script().classesWithMain.insert("com/example/Main");
@@ -137,7 +138,8 @@ TEST_F(JavaVmHostSteps, FailuresBeforeMainLeaveTheVmAliveAndNameTheirSubject) {
     testjvm::script().createResult = JNI_ERR;
     EXPECT_EQ(failureOf(&Harvella::JavaVmHost::runJavaServer),
               "Could not create JavaVM using options: -Djava.class.path=C:\\H\\lib\\server.jar");
-    for (const auto& call : calls) EXPECT_NE(call, "DestroyJavaVM");
+    for (const auto& call : calls)
+        EXPECT_NE(call, "DestroyJavaVM");
     EXPECT_EQ(fakes.libraries.released, 0);
 }
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "fakes/FakeServices.h"
 #include "frontend/ErrorReporting.h"
 #include "frontend/IOError.h"
 #include "frontend/LauncherErrors.h"
 #include "frontend/ServiceErrors.h"
-#include "fakes/FakeServices.h"
 
 namespace {
 
@@ -44,7 +44,8 @@ TEST(IOErrorText, MessageJoinsPrefixAndFileAndFullMessageAlwaysHasTheCode) {
 TEST(ReportError, EachModeReachesOnlyItsOwnChannel) {
     fakes::FakeServices fakes;
     Harvella::reportError({true, true}, fakes.services, "silent");
-    EXPECT_TRUE(fakes.console.out.empty() && fakes.console.err.empty() && fakes.messageBoxes.shown.empty());
+    EXPECT_TRUE(fakes.console.out.empty() && fakes.console.err.empty() &&
+                fakes.messageBoxes.shown.empty());
 
     Harvella::reportError({false, true}, fakes.services, "to console");
     EXPECT_EQ(fakes.console.out, "to console");

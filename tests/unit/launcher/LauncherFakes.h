@@ -28,7 +28,8 @@ public:
         return {handleFor(path), 0};
     }
     platform::Result<platform::RegistryHandle> createKey(const std::string& path) override {
-        if (const auto e = creates.next()) return platform::Result<platform::RegistryHandle>::failure(e);
+        if (const auto e = creates.next())
+            return platform::Result<platform::RegistryHandle>::failure(e);
         keys[path];
         return {handleFor(path), 0};
     }
@@ -104,7 +105,9 @@ struct FakeEventLog final : public platform::EventLog {
         openSources.insert(opened.size());
         return opened.size();
     }
-    void deregisterSource(platform::EventSourceHandle source) override { openSources.erase(source); }
+    void deregisterSource(platform::EventSourceHandle source) override {
+        openSources.erase(source);
+    }
     bool report(platform::EventSourceHandle source, std::uint16_t type, std::uint16_t category,
                 std::uint32_t id, const std::string& text) override {
         entries.push_back({source, type, category, id, text});
@@ -201,9 +204,9 @@ struct FakeLauncherServices {
     FakeWorkingDirectory workingDirectory;
     FakeNetwork network;
     FakeShell shell;
-    platform::LauncherServices services{registry,         eventLog, files, libraries,
-                                        workingDirectory, network,  shell,
-                                        windowsLauncherConventions()};
+    platform::LauncherServices services{
+        registry,         eventLog, files, libraries,
+        workingDirectory, network,  shell, windowsLauncherConventions()};
 };
 
 }  // namespace launcherfakes

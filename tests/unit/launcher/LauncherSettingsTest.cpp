@@ -45,7 +45,8 @@ TEST_F(LauncherSettings, WrongTypeMissingValueAndMissingKeyRaiseTheirErrors) {
         Harvella::getInstallPath(registry);
         FAIL() << "a missing value was accepted";
     } catch (const Harvella::CannotReadRegistryKeyValueError& error) {
-        EXPECT_EQ(error.getFullMessage(), "Cannot read registry key value: InstallPath [ErrorCode: 2]");
+        EXPECT_EQ(error.getFullMessage(),
+                  "Cannot read registry key value: InstallPath [ErrorCode: 2]");
     }
     EXPECT_TRUE(registry.openHandles.empty()) << "the key stays open after a failed read";
     registry.keys.clear();
@@ -89,7 +90,8 @@ TEST_F(LauncherSettings, FailedCreateAndWriteCarryTheStatus) {
         Harvella::RegistryKey::openOrCreate(registry, "SYSTEM\\X");
         FAIL();
     } catch (const Harvella::RegistryCreationError& error) {
-        EXPECT_EQ(error.getFullMessage(), "Failed to create registry key: SYSTEM\\X [ErrorCode: 5]");
+        EXPECT_EQ(error.getFullMessage(),
+                  "Failed to create registry key: SYSTEM\\X [ErrorCode: 5]");
     }
     auto key = Harvella::RegistryKey::openOrCreate(registry, "SYSTEM\\X");
     registry.writes.failOnCall(1, 1021);
@@ -140,7 +142,8 @@ protected:
 
 TEST_F(ConfigReader, FindsTheFileWithOrWithoutTrailingSeparator) {
     fakes.files.files["C:\\Harvella\\harvella.config"] = "";
-    EXPECT_EQ(HarvellaConfig(fakes.services, "C:\\Harvella").path(), "C:\\Harvella\\harvella.config");
+    EXPECT_EQ(HarvellaConfig(fakes.services, "C:\\Harvella").path(),
+              "C:\\Harvella\\harvella.config");
     EXPECT_EQ(HarvellaConfig(fakes.services, "C:\\Harvella\\").path(),
               "C:\\Harvella\\harvella.config");
 }

@@ -96,7 +96,8 @@ TEST_F(LoginPage, LoopbackAndEveryAddressOpenLocalhost) {
 }
 
 TEST_F(LoginPage, AnOtherAddressOpensTheHostNameOrTheAddressWithoutOne) {
-    EXPECT_EQ(openedWith("IPaddress=192.168.1.5\nHTTPPort=8080\n"), "http://buildhost:8080/login.do");
+    EXPECT_EQ(openedWith("IPaddress=192.168.1.5\nHTTPPort=8080\n"),
+              "http://buildhost:8080/login.do");
     EXPECT_EQ(fakes.network.calls, (Calls{"startup 2.2", "hostname 255", "cleanup"}));
     fakes.network.name = platform::Result<std::string>::failure(10093);
     EXPECT_EQ(openedWith("IPaddress=192.168.1.5\nHTTPPort=8080\n"),

@@ -1,7 +1,9 @@
 // The Win32 loading and calling path of the JVM host under Wine, with the
 // test jvm.dll in place of a Java runtime, and the port check on WinSock.
 #include <winsock2.h>
+
 #include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -15,7 +17,9 @@
 
 namespace {
 
-bool exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool waitForFile(const std::string& path, bool present) {
     for (int waited = 0; waited < 20000; waited += 20) {
@@ -35,7 +39,8 @@ std::string readText(const std::string& path) {
 class JavaVmHostUnderWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* folder : {"java", "java\\bin", "java\\bin\\server", "install", "install\\run"})
+        for (const char* folder :
+             {"java", "java\\bin", "java\\bin\\server", "install", "install\\run"})
             winesupport::makeFolder(temp / folder);
         winesupport::copyFile(winesupport::fixturesFolder() + "\\launcher\\jvm.dll",
                               temp / "java\\bin\\server\\jvm.dll");
@@ -47,7 +52,8 @@ protected:
     }
     void install(const std::string& className) {
         HKEY key = nullptr;
-        ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath, &key), ERROR_SUCCESS);
+        ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath, &key),
+                  ERROR_SUCCESS);
         const std::string values[][2] = {{"JavaPath", temp / "java"},
                                          {"StartupClassPath", "C:\\Harvella\\lib\\server.jar"},
                                          {"StartupClassName", className}};

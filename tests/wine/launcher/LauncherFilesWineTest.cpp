@@ -1,6 +1,6 @@
 // Fio and the configuration reader on the Win32 file calls under Wine.
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 #include <memory>
@@ -54,7 +54,8 @@ TEST_F(LauncherFilesUnderWine, CreateKeepsAnExistingFileAndDeleteIgnoresAMissing
 
 TEST_F(LauncherFilesUnderWine, TheConfigurationIsReadAnewOnEachCallWithCrLfLines) {
     const std::string path = temp / "harvella.config";
-    std::ofstream(path, std::ios::binary) << "IPaddress=0.0.0.0\r\nHTTPPort=8080\r\nHTTPPortSSL=8443";
+    std::ofstream(path, std::ios::binary)
+        << "IPaddress=0.0.0.0\r\nHTTPPort=8080\r\nHTTPPortSSL=8443";
     Harvella::HarvellaConfig config(system->services(), temp.path() + "\\");
     EXPECT_EQ(config.getIPAddress(), "0.0.0.0");
     EXPECT_EQ(config.getHTTPPort(), "8443");

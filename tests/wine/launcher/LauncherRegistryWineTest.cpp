@@ -13,7 +13,8 @@
 
 namespace {
 
-const char* const sourceKey = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\HarvellaTest";
+const char* const sourceKey =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\HarvellaTest";
 
 class LauncherRegistryUnderWine : public ::testing::Test {
 protected:
@@ -23,7 +24,8 @@ protected:
     }
     void setProductValue(const char* name, DWORD type, const std::string& bytes) {
         HKEY key = nullptr;
-        ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath, &key), ERROR_SUCCESS);
+        ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath, &key),
+                  ERROR_SUCCESS);
         ::RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                          static_cast<DWORD>(bytes.size()));
         ::RegCloseKey(key);
@@ -76,13 +78,16 @@ TEST_F(LauncherRegistryUnderWine, TheEventSourceRegistrationReadsBackWithTheRegi
     for (const char* name : {"EventMessageFile", "CategoryMessageFile"}) {
         char text[512] = {};
         DWORD type = 0, size = sizeof text;
-        ASSERT_EQ(::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
-                  ERROR_SUCCESS) << name;
+        ASSERT_EQ(
+            ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
+            ERROR_SUCCESS)
+            << name;
         EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ)) << name;
         EXPECT_EQ(std::string(text), library) << name;
         EXPECT_EQ(size, library.size() + 1) << name;
     }
-    for (const auto& expected : {std::make_pair("TypesSupported", 7u), std::make_pair("CategoryCount", 6u)}) {
+    for (const auto& expected :
+         {std::make_pair("TypesSupported", 7u), std::make_pair("CategoryCount", 6u)}) {
         DWORD value = 0, type = 0, size = sizeof value;
         ASSERT_EQ(::RegQueryValueExA(key, expected.first, nullptr, &type,
                                      reinterpret_cast<BYTE*>(&value), &size),
@@ -100,9 +105,9 @@ TEST(EventMessageLibraryUnderWine, BothEventIdsShowTheirInsertionStringAndSixCat
     for (const DWORD id : {0x81032711u, 0xC1032712u, 1u, 6u}) {
         DWORD_PTR inserts[] = {reinterpret_cast<DWORD_PTR>("Harvella service failed.")};
         char text[256] = {};
-        const DWORD length = ::FormatMessageA(
-            FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, library, id, 0, text,
-            sizeof text, reinterpret_cast<va_list*>(inserts));
+        const DWORD length =
+            ::FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, library,
+                             id, 0, text, sizeof text, reinterpret_cast<va_list*>(inserts));
         EXPECT_GT(length, 0u) << "no message " << std::hex << id;
         if (id > 6) {
             EXPECT_EQ(std::string(text).rfind("Harvella service failed.", 0), 0u) << text;
