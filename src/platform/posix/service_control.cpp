@@ -85,6 +85,9 @@ LaunchPlan planLaunch(const std::string& name, const StoredService& service) {
     ::dup2(reporter, aliveFdInService + 1);
     ::fcntl(aliveFdInService + 1, F_SETFD, FD_CLOEXEC);
     ::closefrom(aliveFdInService + 2);
+    // A group of its own, so that a kill reaches the children that inherited
+    // the alive lock as well.
+    ::setpgid(0, 0);
     // Windows starts services in its system folder, never in the caller's.
     if (::chdir("/") != 0) _exit(127);
     ::execvpe(argv[0], argv.data(), envp.data());
@@ -143,7 +146,7 @@ void killAfterGrace(const std::string& name, pid_t pid) {
         if (gone) _exit(0);
         ::usleep(100000);
     }
-    ::kill(pid, SIGKILL);
+    ::kill(-pid, SIGKILL);
     _exit(0);
 }
 
@@ -185,7 +188,7 @@ ErrorCode awaitConnection(const std::string& name, pid_t pid) {
         }
         std::this_thread::sleep_for(startPoll);
     }
-    ::kill(pid, SIGKILL);
+    ::kill(-pid, SIGKILL);
     return recordFailedStart(name, winerr::serviceRequestTimeout);
 }
 

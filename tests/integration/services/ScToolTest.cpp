@@ -73,6 +73,15 @@ TEST_F(HarvellaSc, PlainDaemonRunsOnceStartedAndStopsOnSigterm) {
     EXPECT_NE(queryOf("Daemon").find("WIN32_EXIT_CODE    : 0  (0x0)"), std::string::npos);
 }
 
+TEST_F(HarvellaSc, DaemonThatIgnoresSigtermIsKilledWithItsChildrenAfterTheGracePeriod) {
+    create("Stubborn", "/bin/sh -c \\\"trap '' TERM; while true; do sleep 1; done\\\"",
+           "type= daemon");
+    ASSERT_EQ(sc("start Stubborn").exitCode, 0);
+    const ToolRun stopped = sc("stop Stubborn");
+    EXPECT_EQ(stopped.exitCode, 0) << describe(stopped);
+    EXPECT_EQ(stateOf("Stubborn"), "1  STOPPED");
+}
+
 TEST_F(HarvellaSc, ProcessThatEndsWithoutReportingIsStoppedWith1067) {
     create("Quitter", "/bin/sh -c \\\"sleep 0.5; exit 4\\\"", "type= daemon");
     EXPECT_EQ(sc("start Quitter").exitCode, 0);

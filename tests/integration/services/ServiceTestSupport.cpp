@@ -20,7 +20,7 @@ void killServiceProcesses(const std::string& root) {
         std::string line;
         while (std::getline(status, line))
             if (line.rfind("pid=", 0) == 0 && std::atoi(line.c_str() + 4) > 0)
-                ::kill(std::atoi(line.c_str() + 4), SIGKILL);
+                ::kill(-std::atoi(line.c_str() + 4), SIGKILL);
     }
 }
 
