@@ -9,7 +9,7 @@ void reportError(const ReportingMode& mode, platform::Services& services, const 
         services.console.writeStdOut(text);
         return;
     }
-    services.messageBoxes.showMessage(text, "Error");
+    services.messageBoxes.showMessage(text, "Error", platform::MessageIcon::error);
 }
 
 }  // namespace Harvella

@@ -2,7 +2,8 @@
 
 namespace platform::posix {
 
-void StdErrMessageBoxes::showMessage(const std::string& text, const std::string& caption) {
+void StdErrMessageBoxes::showMessage(const std::string& text, const std::string& caption,
+                                     MessageIcon) {
     console_.writeStdErr(caption + ": " + text + "\n");
 }
 

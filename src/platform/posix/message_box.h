@@ -8,7 +8,8 @@ namespace platform::posix {
 class StdErrMessageBoxes final : public MessageBoxes {
 public:
     explicit StdErrMessageBoxes(Console& console) : console_(console) {}
-    void showMessage(const std::string& text, const std::string& caption) override;
+    void showMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override;
 
 private:
     Console& console_;

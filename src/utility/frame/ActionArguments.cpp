@@ -49,7 +49,7 @@ bool ParseActionCode(const std::string& field, std::int16_t& code) {
 }
 
 void RejectFieldCount(platform::Services& services, const std::string& message) {
-    services.messageBoxes.showMessage(message, messageCaption);
+    services.messageBoxes.showMessage(message, messageCaption, platform::MessageIcon::none);
     services.console.exitProcess(0);
 }
 

@@ -9,7 +9,8 @@ int Main(platform::Services& services) {
     Args args = SplitArgumentLine(services.console.argumentLine());
     int argsQty = static_cast<int>(args.size());
     if (argsQty == 0) {
-        services.messageBoxes.showMessage("Util can't be run without arguments!", "Quimbo");
+        services.messageBoxes.showMessage("Util can't be run without arguments!", "Quimbo",
+                                          platform::MessageIcon::none);
         return 0;
     }
     std::int16_t code = 0;

@@ -40,7 +40,12 @@ protected:
 class FakeMessageBoxes final : public platform::MessageBoxes {
 public:
     std::vector<std::string> shown;
-    void showMessage(const std::string& text, const std::string&) override { shown.push_back(text); }
+    std::vector<platform::MessageIcon> icons;
+    void showMessage(const std::string& text, const std::string&,
+                     platform::MessageIcon icon) override {
+        shown.push_back(text);
+        icons.push_back(icon);
+    }
 };
 
 // Code page 866 → 1251 for the Cyrillic letters the tests use; other pairs unchanged.

@@ -54,6 +54,7 @@ TEST(ReportError, EachModeReachesOnlyItsOwnChannel) {
     Harvella::reportError({false, false}, fakes.services, "in a box");
     ASSERT_EQ(fakes.messageBoxes.shown.size(), 1u);
     EXPECT_EQ(fakes.messageBoxes.shown[0], "in a box");
+    EXPECT_EQ(fakes.messageBoxes.icons[0], platform::MessageIcon::error);
     EXPECT_EQ(fakes.console.out, "to console");
 }
 
