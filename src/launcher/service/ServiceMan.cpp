@@ -21,7 +21,9 @@ constexpr std::size_t modulePathBuffer = 512;
 constexpr int deletionChecks = 3;
 constexpr std::chrono::milliseconds deletionPause{800};
 
-std::int32_t codeOf(platform::ErrorCode code) { return static_cast<std::int32_t>(code); }
+std::int32_t codeOf(platform::ErrorCode code) {
+    return static_cast<std::int32_t>(code);
+}
 
 // A stopped registration goes before the new one; a running one is refused.
 void removeEarlierRegistration(Context& context) {
@@ -56,7 +58,8 @@ void addDependency(Context& context, const std::string& name) {
 
 std::string dependencyMultiString(const std::vector<std::string>& names) {
     std::string multiString;
-    for (const auto& name : names) multiString += name + '\0';
+    for (const auto& name : names)
+        multiString += name + '\0';
     if (names.empty()) multiString += '\0';
     return multiString + '\0';
 }
@@ -82,8 +85,8 @@ bool exists(Context& context, const std::string& name) {
 
 void install(Context& context) {
     platform::LauncherServices& launcher = context.launcher;
-    const std::string library = getInstallPath(launcher.registry) +
-                                launcher.conventions.separator + "HarvellaWinLogMsgs.dll";
+    const std::string library = getInstallPath(launcher.registry) + launcher.conventions.separator +
+                                "HarvellaWinLogMsgs.dll";
     registerEventSource(launcher.registry, serviceName, library, eventCategoryCount);
     removeEarlierRegistration(context);
 
@@ -143,7 +146,8 @@ void forEachDependency(platform::ServiceHandle& service, ProgressListener& liste
     const auto names = dependenciesOf(service);
     if (names.empty()) return;
     const int share = 40 / static_cast<int>(names.size());
-    for (const auto& name : names) action(name, listener, share);
+    for (const auto& name : names)
+        action(name, listener, share);
 }
 
 }  // namespace Harvella::ServiceMan

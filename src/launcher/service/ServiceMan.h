@@ -21,7 +21,6 @@ extern const char* const serviceDisplayName;
 extern const char* const serviceDescription;
 extern const char* const serviceArgument;
 
-
 // What the client reaches the system through, and the dependency list that
 // addDependency fills before install; main keeps one for the process.
 struct Context {

@@ -26,7 +26,9 @@ constexpr int markerChecks = 60;
 constexpr milliseconds markerInterval{500};
 constexpr int stopPollAdvance = 5;
 
-std::int32_t codeOf(platform::ErrorCode code) { return static_cast<std::int32_t>(code); }
+std::int32_t codeOf(platform::ErrorCode code) {
+    return static_cast<std::int32_t>(code);
+}
 
 [[noreturn]] void throwStoppedDuringStart(Context& context, const std::string& name,
                                           const platform::ServiceStatus& status) {
@@ -37,9 +39,9 @@ std::int32_t codeOf(platform::ErrorCode code) { return static_cast<std::int32_t>
         throw ServiceStartupError(portOccupiedMessage(context.launcher) +
                                   " Please run Harvella installer and re-configure IP address or "
                                   "port to use.");
-    throw ServiceStartupError("Service " + name +
-                              " has been started and then stopped unexpectedly with exit code: " +
-                              std::to_string(exitCode) + ". Refer to the event log for more details.");
+    throw ServiceStartupError(
+        "Service " + name + " has been started and then stopped unexpectedly with exit code: " +
+        std::to_string(exitCode) + ". Refer to the event log for more details.");
 }
 
 // The Java server creates the running marker once it serves.
@@ -123,12 +125,11 @@ void stop(Context& context, ProgressListener& listener) {
     const ServiceHandle service = openService(context, serviceName);
     stopAndWait(context, *service, listener, serviceName, serviceStopPolls, stopInterval, true);
     // Dependencies go after the service that needs them.
-    forEachDependency(*service, listener,
-                      [&](const std::string& name, ProgressListener& progress, int share) {
-                          const ServiceHandle dependency = openService(context, name);
-                          stopAndWait(context, *dependency, progress, name, share, stopInterval,
-                                      false);
-                      });
+    forEachDependency(
+        *service, listener, [&](const std::string& name, ProgressListener& progress, int share) {
+            const ServiceHandle dependency = openService(context, name);
+            stopAndWait(context, *dependency, progress, name, share, stopInterval, false);
+        });
     listener.finish();
 }
 

@@ -18,7 +18,9 @@ constexpr std::uint32_t stopPendingHint = 15000;
 constexpr int runningMarkerSleeps = 15;
 constexpr std::chrono::milliseconds runningMarkerPause{1000};
 
-std::int32_t codeOf(platform::ErrorCode code) { return static_cast<std::int32_t>(code); }
+std::int32_t codeOf(platform::ErrorCode code) {
+    return static_cast<std::int32_t>(code);
+}
 
 }  // namespace
 
@@ -58,7 +60,9 @@ platform::ErrorCode ServiceProcess::reportServiceSpecificStop(std::uint32_t code
     return sendStatus();
 }
 
-platform::ErrorCode ServiceProcess::sendStatus() { return context_.dispatcher.setStatus(status_); }
+platform::ErrorCode ServiceProcess::sendStatus() {
+    return context_.dispatcher.setStatus(status_);
+}
 
 void ServiceProcess::startServer(EventSource& source) {
     const platform::ErrorCode registered = context_.dispatcher.registerControlHandler(
@@ -90,8 +94,8 @@ bool ServiceProcess::reportPortTaken(EventSource& source, const JavaError& failu
         const std::string address = config.getIPAddress();
         const std::string port = config.getHTTPPort();
         if (isPortFree(launcher.network, address, port)) return false;
-        reportErrorEvent(source, formatPortOccupiedMessage(address, port) + "\n" +
-                                     failure.getFullMessage());
+        reportErrorEvent(
+            source, formatPortOccupiedMessage(address, port) + "\n" + failure.getFullMessage());
         return true;
     } catch (const HarvellaError& unreadable) {
         // Without the configuration the port cannot be checked: log why and
@@ -151,8 +155,8 @@ void ServiceProcess::stopRequest() {
     try {
         Fio::createFile(launcher.files, stopMarker(launcher.conventions));
         const std::string running = runningMarker(launcher.conventions);
-        for (int sleeps = 0; Fio::fileExists(launcher.files, running) && sleeps < runningMarkerSleeps;
-             ++sleeps)
+        for (int sleeps = 0;
+             Fio::fileExists(launcher.files, running) && sleeps < runningMarkerSleeps; ++sleeps)
             context_.clock.sleep(runningMarkerPause);
     } catch (const HarvellaError& error) {
         reportErrorEvent(source, error.getFullMessage());

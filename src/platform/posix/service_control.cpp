@@ -38,13 +38,15 @@ struct LaunchPlan {
 
     std::vector<char*> argv() {
         std::vector<char*> result;
-        for (auto& word : words) result.push_back(word.data());
+        for (auto& word : words)
+            result.push_back(word.data());
         result.push_back(nullptr);
         return result;
     }
     std::vector<char*> envp() {
         std::vector<char*> result;
-        for (auto& entry : environment) result.push_back(entry.data());
+        for (auto& entry : environment)
+            result.push_back(entry.data());
         result.push_back(nullptr);
         return result;
     }
@@ -272,15 +274,15 @@ ErrorCode StandInServiceManager::start(const std::string& name) {
         if (!stored.ok()) return stored.error;
         if (stored.value.status.currentState != svc::stopped)
             return setLastError(winerr::serviceAlreadyRunning);
-        alive.reset(::open(ServiceStore::aliveFileOf(name).c_str(),
-                           O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+        alive.reset(
+            ::open(ServiceStore::aliveFileOf(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
         if (!alive.open()) return setLastErrorFromErrno();
         // An earlier process that reported STOPPED may not have ended yet.
         if (::flock(alive.get(), LOCK_EX | LOCK_NB) != 0)
             return setLastError(winerr::serviceAlreadyRunning);
         StoredStatus pending;
-        pending.status = ServiceStatus{service.config.serviceType, svc::startPending, 0, 0, 0,
-                                       0, 2000};
+        pending.status =
+            ServiceStatus{service.config.serviceType, svc::startPending, 0, 0, 0, 0, 2000};
         if (const ErrorCode failed = ServiceStore::writeStatus(name, pending)) return failed;
     }
     LaunchPlan plan = planLaunch(name, service);
@@ -302,7 +304,8 @@ Result<ServiceStatus> StandInServiceManager::control(const std::string& name, st
     const auto stored = ServiceStore::readStatus(name);
     if (!stored.ok()) return R::failure(stored.error);
     const ServiceStatus& status = stored.value.status;
-    if (status.currentState == svc::stopped) return R::failure(setLastError(winerr::serviceNotActive));
+    if (status.currentState == svc::stopped)
+        return R::failure(setLastError(winerr::serviceNotActive));
     if (code == svc::controlInterrogate) {
         if (service.value.plainDaemon) return {status, winerr::success};
         return sendControl(name, stored.value, code);

@@ -39,7 +39,8 @@ public:
             serviceMain();
             mainEnded = true;
         });
-        while (!mainEnded) dispatchControl(controls);
+        while (!mainEnded)
+            dispatchControl(controls);
         worker.join();
         return winerr::success;
     }

@@ -72,7 +72,8 @@ public:
         const std::string path = ServiceStore::servicesFolder() + "/.dblock";
         Fd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
         if (!fd.open()) return R::failure(setLastErrorFromErrno());
-        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return R::failure(setLastError(databaseLocked));
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            return R::failure(setLastError(databaseLocked));
         return {std::make_unique<PosixDatabaseLock>(std::move(fd)), winerr::success};
     }
 };

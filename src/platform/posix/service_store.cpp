@@ -25,10 +25,14 @@ using Fields = std::map<std::string, std::string>;
 std::string escape(const std::string& text) {
     std::string out;
     for (const char c : text) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
     }
     return out;
 }
@@ -66,7 +70,8 @@ ErrorCode writeFields(const std::string& path, const Fields& fields) {
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) return setLastErrorFromErrno();
-        for (const auto& [key, value] : fields) out << key << '=' << escape(value) << '\n';
+        for (const auto& [key, value] : fields)
+            out << key << '=' << escape(value) << '\n';
         out.flush();
         if (!out) return setLastError(winerr::writeFault);
     }
@@ -113,8 +118,12 @@ std::string splitDependencies(const std::string& joined) {
     return multiString + '\0';
 }
 
-std::string configFileOf(const std::string& name) { return ServiceStore::folderOf(name) + "/config"; }
-std::string statusFileOf(const std::string& name) { return ServiceStore::folderOf(name) + "/status"; }
+std::string configFileOf(const std::string& name) {
+    return ServiceStore::folderOf(name) + "/config";
+}
+std::string statusFileOf(const std::string& name) {
+    return ServiceStore::folderOf(name) + "/status";
+}
 
 }  // namespace
 
@@ -140,11 +149,21 @@ std::string ServiceStore::systemRoot() {
     return root && *root ? root : "/var/lib/harvella-system";
 }
 
-std::string ServiceStore::servicesFolder() { return systemRoot() + "/services"; }
-std::string ServiceStore::folderOf(const std::string& name) { return servicesFolder() + "/" + name; }
-std::string ServiceStore::aliveFileOf(const std::string& name) { return folderOf(name) + "/alive"; }
-std::string ServiceStore::controlPipeOf(const std::string& name) { return folderOf(name) + "/control"; }
-std::string ServiceStore::outputFileOf(const std::string& name) { return folderOf(name) + "/output.log"; }
+std::string ServiceStore::servicesFolder() {
+    return systemRoot() + "/services";
+}
+std::string ServiceStore::folderOf(const std::string& name) {
+    return servicesFolder() + "/" + name;
+}
+std::string ServiceStore::aliveFileOf(const std::string& name) {
+    return folderOf(name) + "/alive";
+}
+std::string ServiceStore::controlPipeOf(const std::string& name) {
+    return folderOf(name) + "/control";
+}
+std::string ServiceStore::outputFileOf(const std::string& name) {
+    return folderOf(name) + "/output.log";
+}
 
 bool ServiceStore::exists(const std::string& name) {
     struct stat info {};
@@ -153,7 +172,8 @@ bool ServiceStore::exists(const std::string& name) {
 
 Result<StoredService> ServiceStore::readService(const std::string& name) {
     const auto fields = readFields(configFileOf(name));
-    if (!fields.ok()) return Result<StoredService>::failure(setLastError(winerr::serviceDoesNotExist));
+    if (!fields.ok())
+        return Result<StoredService>::failure(setLastError(winerr::serviceDoesNotExist));
     const Fields& f = fields.value;
     StoredService service;
     service.config.name = name;

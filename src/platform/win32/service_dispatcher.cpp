@@ -49,9 +49,12 @@ public:
     }
 
     ErrorCode setStatus(const ServiceStatus& s) override {
-        SERVICE_STATUS status{s.serviceType,   s.currentState,
-                              s.controlsAccepted, s.win32ExitCode,
-                              s.serviceSpecificExitCode, s.checkPoint,
+        SERVICE_STATUS status{s.serviceType,
+                              s.currentState,
+                              s.controlsAccepted,
+                              s.win32ExitCode,
+                              s.serviceSpecificExitCode,
+                              s.checkPoint,
                               s.waitHint};
         return ::SetServiceStatus(statusHandle_, &status) ? 0 : ::GetLastError();
     }

@@ -25,9 +25,12 @@ private:
 };
 
 ServiceStatus fromWindows(const SERVICE_STATUS& s) {
-    return ServiceStatus{s.dwServiceType,   s.dwCurrentState,
-                         s.dwControlsAccepted, s.dwWin32ExitCode,
-                         s.dwServiceSpecificExitCode, s.dwCheckPoint,
+    return ServiceStatus{s.dwServiceType,
+                         s.dwCurrentState,
+                         s.dwControlsAccepted,
+                         s.dwWin32ExitCode,
+                         s.dwServiceSpecificExitCode,
+                         s.dwCheckPoint,
                          s.dwWaitHint};
 }
 
@@ -35,7 +38,8 @@ ServiceStatus fromWindows(const SERVICE_STATUS& s) {
 std::string copyMultiString(const char* names) {
     if (!names) return std::string(2, '\0');
     const char* end = names;
-    while (*end) end += std::char_traits<char>::length(end) + 1;
+    while (*end)
+        end += std::char_traits<char>::length(end) + 1;
     std::string copy(names, static_cast<std::size_t>(end - names));
     if (copy.empty()) copy += '\0';
     return copy + '\0';
@@ -100,8 +104,8 @@ public:
         if (change) {
             std::string text = description;
             SERVICE_DESCRIPTIONA record{text.data()};
-            result = change(handle_.get(), SERVICE_CONFIG_DESCRIPTION, &record) ? 0
-                                                                                : ::GetLastError();
+            result =
+                change(handle_.get(), SERVICE_CONFIG_DESCRIPTION, &record) ? 0 : ::GetLastError();
         }
         ::FreeLibrary(library);
         return result;
@@ -166,7 +170,8 @@ class Win32ProgramFile final : public ProgramFile {
 public:
     Result<std::string> modulePath(std::size_t bufferSize) override {
         std::string path(bufferSize, '\0');
-        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(bufferSize));
+        const DWORD length =
+            ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(bufferSize));
         // A full buffer means the path was cut (Windows XP does not even say so).
         if (length == 0 || length >= bufferSize)
             return Result<std::string>::failure(length == 0 ? ::GetLastError()

@@ -37,7 +37,7 @@ int scFailure(const std::string& call, ErrorCode code, std::ostream& err) {
 
 std::string stateName(std::uint32_t state) {
     static const std::map<std::uint32_t, std::string> names = {
-        {1, "STOPPED"},        {2, "START_PENDING"},  {3, "STOP_PENDING"}, {4, "RUNNING"},
+        {1, "STOPPED"},          {2, "START_PENDING"}, {3, "STOP_PENDING"}, {4, "RUNNING"},
         {5, "CONTINUE_PENDING"}, {6, "PAUSE_PENDING"}, {7, "PAUSED"}};
     const auto found = names.find(state);
     return found == names.end() ? "UNKNOWN" : found->second;
@@ -71,9 +71,12 @@ bool parseCreateOptions(const Arguments& args, StoredService& service, std::ostr
     for (std::size_t i = 2; i + 1 < args.size(); i += 2) {
         const std::string& key = args[i];
         const std::string& value = args[i + 1];
-        if (key == "binPath=") service.config.commandLine = value;
-        else if (key == "DisplayName=") service.config.displayName = value;
-        else if (key == "depend=") service.config.dependencies = dependencyMultiString(value);
+        if (key == "binPath=")
+            service.config.commandLine = value;
+        else if (key == "DisplayName=")
+            service.config.displayName = value;
+        else if (key == "depend=")
+            service.config.dependencies = dependencyMultiString(value);
         else if (key == "start=" && (value == "auto" || value == "demand"))
             service.config.startType = value == "auto" ? svc::autoStart : svc::demandStart;
         else if (key == "type=" && (value == "own" || value == "daemon"))
@@ -160,9 +163,8 @@ int queryConfig(const std::string& name, std::ostream& out, std::ostream& err) {
     out << "[SC] QueryServiceConfig SUCCESS\n\nSERVICE_NAME: " << name << "\n"
         << "        TYPE               : " << (stored.value.plainDaemon ? "DAEMON" : "OWN_PROCESS")
         << "\n"
-        << "        START_TYPE         : " << (c.startType == svc::autoStart ? "2   AUTO_START"
-                                                                            : "3   DEMAND_START")
-        << "\n"
+        << "        START_TYPE         : "
+        << (c.startType == svc::autoStart ? "2   AUTO_START" : "3   DEMAND_START") << "\n"
         << "        BINARY_PATH_NAME   : " << c.commandLine << "\n"
         << "        DISPLAY_NAME       : " << c.displayName << "\n"
         << "        DEPENDENCIES       : " << dependencyList(c.dependencies) << "\n"
@@ -187,9 +189,8 @@ int startAndWait(const std::string& name, std::ostream& out, std::ostream& err) 
         return netFailureReport("The " + name + " service could not be started.", failed, 0, err);
     }
     ServiceStatus status;
-    const bool settled = waitFor(name, status, [](const ServiceStatus& s) {
-        return s.currentState != svc::startPending;
-    });
+    const bool settled = waitFor(
+        name, status, [](const ServiceStatus& s) { return s.currentState != svc::startPending; });
     if (settled && status.currentState == svc::running) {
         out << "The " << name << " service was started successfully.\n";
         return 0;

@@ -43,7 +43,9 @@ public:
             std::chrono::steady_clock::now().time_since_epoch());
     }
     platform::LocalTime localNow() override { return {}; }
-    void sleep(std::chrono::milliseconds duration) override { std::this_thread::sleep_for(duration); }
+    void sleep(std::chrono::milliseconds duration) override {
+        std::this_thread::sleep_for(duration);
+    }
 };
 
 class ServiceHostFile final : public platform::ProgramFile {
@@ -154,8 +156,12 @@ TEST_F(HarvellaServiceLife, InstallStartStopAndRemoveWithTheRealJvm) {
     EXPECT_EQ(stopped.currentState, svc::stopped);
     EXPECT_EQ(stopped.win32ExitCode, 0u);
     const std::string log = eventLog();
-    EXPECT_NE(log.find("\tHarvella\tInformation\t2164467473\tHarvella service started.\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("\tHarvella\tInformation\t2164467473\tHarvella service stopped.\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("\tHarvella\tInformation\t2164467473\tHarvella service started.\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("\tHarvella\tInformation\t2164467473\tHarvella service stopped.\n"),
+              std::string::npos)
+        << log;
 
     ServiceMan::remove(context);
     EXPECT_FALSE(ServiceMan::exists(context, "Harvella"));
@@ -170,24 +176,30 @@ TEST_F(HarvellaServiceLife, ServerThatFailsOnATakenPortEndsWith1101AndThePortMes
         ServiceMan::start(context, listener);
         FAIL() << "the service started on a taken port";
     } catch (const ServiceMan::ServiceStartupError& error) {
-        EXPECT_EQ(error.getFullMessage(), "Port " + port + " on IP address 127.0.0.1 is already "
-                                          "occupied. Please run Harvella installer and re-configure "
-                                          "IP address or port to use.");
+        EXPECT_EQ(error.getFullMessage(),
+                  "Port " + port +
+                      " on IP address 127.0.0.1 is already "
+                      "occupied. Please run Harvella installer and re-configure "
+                      "IP address or port to use.");
     }
     const platform::ServiceStatus stopped = status();
     EXPECT_EQ(stopped.win32ExitCode, 1066u);
     EXPECT_EQ(stopped.serviceSpecificExitCode, 1101u);
     const std::string log = eventLog();
-    EXPECT_NE(log.find("\tError\t3238209298\tPort " + port + " on IP address 127.0.0.1 is already occupied.\\n"),
-              std::string::npos) << log;
+    EXPECT_NE(log.find("\tError\t3238209298\tPort " + port +
+                       " on IP address 127.0.0.1 is already occupied.\\n"),
+              std::string::npos)
+        << log;
     EXPECT_NE(log.find("Harvella service stopped unexpectedly\n"), std::string::npos) << log;
 }
 
 TEST_F(HarvellaServiceLife, StartAsServiceFromAConsoleLogsCannotStartServiceAndExitsZero) {
-    const int status = std::system((serviceHost + " startAsService </dev/null >/dev/null 2>&1").c_str());
+    const int status =
+        std::system((serviceHost + " startAsService </dev/null >/dev/null 2>&1").c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_NE(eventLog().find("\tHarvella\tError\t3238209298\tCannot start service.\n"), std::string::npos)
+    EXPECT_NE(eventLog().find("\tHarvella\tError\t3238209298\tCannot start service.\n"),
+              std::string::npos)
         << eventLog();
 }
 

@@ -2,6 +2,8 @@
 // reports on the two streams, and the state the next command sees.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <future>
 #include <vector>
 
@@ -9,9 +11,9 @@
 
 namespace {
 
-using servicetests::ToolRun;
 using servicetests::sc;
 using servicetests::testService;
+using servicetests::ToolRun;
 
 class HarvellaSc : public ::testing::Test {
 protected:
@@ -26,7 +28,8 @@ protected:
         const ToolRun run = sc("query " + name);
         EXPECT_EQ(run.exitCode, 0) << run.err;
         const auto at = run.out.find("STATE              : ");
-        return at == std::string::npos ? "" : run.out.substr(at + 21, run.out.find('\n', at) - at - 21);
+        return at == std::string::npos ? ""
+                                       : run.out.substr(at + 21, run.out.find('\n', at) - at - 21);
     }
     std::string queryOf(const std::string& name) { return sc("query " + name).out; }
 };
@@ -86,7 +89,8 @@ TEST_F(HarvellaSc, ProcessThatEndsWithoutReportingIsStoppedWith1067) {
     create("Quitter", "/bin/sh -c \\\"sleep 0.5; exit 4\\\"", "type= daemon");
     EXPECT_EQ(sc("start Quitter").exitCode, 0);
     // A daemon counts as running once started; its end shows at the next look.
-    for (int i = 0; i < 150 && stateOf("Quitter") != "1  STOPPED"; ++i) ::usleep(20000);
+    for (int i = 0; i < 150 && stateOf("Quitter") != "1  STOPPED"; ++i)
+        ::usleep(20000);
     EXPECT_NE(queryOf("Quitter").find("WIN32_EXIT_CODE    : 1067"), std::string::npos)
         << queryOf("Quitter");
 
@@ -116,7 +120,8 @@ TEST_F(HarvellaSc, RefusesWithTheWindowsErrorNumbers) {
         << duplicate.err;
     for (const std::string command : {"delete", "qc", "query"}) {
         const ToolRun missing = sc(command + " Missing");
-        EXPECT_NE(missing.err.find("FAILED 1060"), std::string::npos) << command << ": " << missing.err;
+        EXPECT_NE(missing.err.find("FAILED 1060"), std::string::npos)
+            << command << ": " << missing.err;
     }
     const ToolRun startMissing = sc("start Missing");
     EXPECT_EQ(startMissing.exitCode, 2);
@@ -141,7 +146,8 @@ TEST_F(HarvellaSc, ConfigurationKeepsDependenciesAndDescription) {
     create("Dependent", "sleep 1", "depend= First/Second start= demand");
     EXPECT_EQ(sc("description Dependent \"Timesheets for all\"").exitCode, 0);
     const ToolRun config = sc("qc Dependent");
-    EXPECT_NE(config.out.find("DEPENDENCIES       : First/Second"), std::string::npos) << config.out;
+    EXPECT_NE(config.out.find("DEPENDENCIES       : First/Second"), std::string::npos)
+        << config.out;
     EXPECT_NE(config.out.find("DEMAND_START"), std::string::npos) << config.out;
     EXPECT_NE(config.out.find("DESCRIPTION        : Timesheets for all"), std::string::npos)
         << config.out;
@@ -160,8 +166,10 @@ TEST_F(HarvellaSc, TwoProcessesActingAtOnceSeeOneConsistentDatabase) {
         creates.push_back(std::async(std::launch::async, [i] {
             return sc("create Many" + std::to_string(i) + " binPath= \"sleep 1\" type= daemon");
         }));
-    for (auto& created : creates) EXPECT_EQ(created.get().exitCode, 0);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(stateOf("Many" + std::to_string(i)), "1  STOPPED");
+    for (auto& created : creates)
+        EXPECT_EQ(created.get().exitCode, 0);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(stateOf("Many" + std::to_string(i)), "1  STOPPED");
 
     auto stop1 = std::async(std::launch::async, [] { return sc("stop Shared"); });
     auto stop2 = std::async(std::launch::async, [] { return sc("stop Shared"); });

@@ -42,7 +42,8 @@ TEST_F(ServiceManagerSeam, AnswersWithTheWindowsErrorNumbers) {
     EXPECT_EQ(connection->open("Missing").error, winerr::serviceDoesNotExist);
     EXPECT_EQ(connection->open("bad/name").error, winerr::invalidName);
 
-    auto created = connection->create(configOf("Harvella", servicetests::testService("Harvella", "normal")));
+    auto created =
+        connection->create(configOf("Harvella", servicetests::testService("Harvella", "normal")));
     ASSERT_TRUE(created.ok()) << created.error;
     EXPECT_EQ(connection->create(configOf("Harvella", "x")).error, winerr::serviceExists);
 

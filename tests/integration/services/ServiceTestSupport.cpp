@@ -47,8 +47,8 @@ ToolRun runShell(const std::string& commandLine) {
     const int errFd = ::mkstemp(errPattern);
     ::close(outFd);
     ::close(errFd);
-    const int status = std::system(
-        (commandLine + " >" + outPattern + " 2>" + errPattern + " </dev/null").c_str());
+    const int status =
+        std::system((commandLine + " >" + outPattern + " 2>" + errPattern + " </dev/null").c_str());
     ToolRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = readFile(outPattern);
@@ -58,9 +58,13 @@ ToolRun runShell(const std::string& commandLine) {
     return run;
 }
 
-ToolRun sc(const std::string& arguments) { return runShell(binDir() + "/harvella-sc " + arguments); }
+ToolRun sc(const std::string& arguments) {
+    return runShell(binDir() + "/harvella-sc " + arguments);
+}
 
-std::string binDir() { return HARVELLA_BIN_DIR; }
+std::string binDir() {
+    return HARVELLA_BIN_DIR;
+}
 
 std::string testService(const std::string& name, const std::string& mode) {
     return binDir() + "/svc_test_service " + name + " " + mode;

@@ -52,8 +52,10 @@ public:
     }
     void dependOn(const std::string& name, const std::vector<std::string>& dependencies) {
         std::string multiString;
-        for (const auto& dependency : dependencies) multiString += dependency + '\0';
-        services[name].config.dependencies = (multiString.empty() ? std::string(1, '\0') : multiString) + '\0';
+        for (const auto& dependency : dependencies)
+            multiString += dependency + '\0';
+        services[name].config.dependencies =
+            (multiString.empty() ? std::string(1, '\0') : multiString) + '\0';
     }
 
     platform::Result<std::unique_ptr<platform::ServiceManagerConnection>> connect(
@@ -62,7 +64,8 @@ public:
 
 class FakeHandle final : public platform::ServiceHandle {
 public:
-    FakeHandle(FakeServiceManager& manager, std::string name) : manager_(manager), name_(std::move(name)) {}
+    FakeHandle(FakeServiceManager& manager, std::string name)
+        : manager_(manager), name_(std::move(name)) {}
 
     platform::ErrorCode start() override {
         log("start " + name_);
@@ -82,7 +85,9 @@ public:
         ++s.queries;
         return {status, 0};
     }
-    platform::Result<platform::ServiceConfig> queryConfig() override { return {service().config, 0}; }
+    platform::Result<platform::ServiceConfig> queryConfig() override {
+        return {service().config, 0};
+    }
     platform::ErrorCode remove() override {
         log("delete " + name_);
         if (service().removeError) return service().removeError;
@@ -119,11 +124,13 @@ class FakeConnection final : public platform::ServiceManagerConnection {
 public:
     explicit FakeConnection(FakeServiceManager& manager) : manager_(manager) {}
 
-    platform::Result<std::unique_ptr<platform::ServiceHandle>> open(const std::string& name) override {
+    platform::Result<std::unique_ptr<platform::ServiceHandle>> open(
+        const std::string& name) override {
         using R = platform::Result<std::unique_ptr<platform::ServiceHandle>>;
         if (manager_.openError) return R::failure(manager_.openError);
         const auto found = manager_.services.find(name);
-        if (found == manager_.services.end()) return R::failure(platform::winerr::serviceDoesNotExist);
+        if (found == manager_.services.end())
+            return R::failure(platform::winerr::serviceDoesNotExist);
         if (found->second.removed) {
             if (found->second.opensAfterRemove == 0) {
                 manager_.services.erase(found);
@@ -138,7 +145,8 @@ public:
         using R = platform::Result<std::unique_ptr<platform::ServiceHandle>>;
         manager_.journal.push_back("create " + config.name);
         if (manager_.createError) return R::failure(manager_.createError);
-        if (manager_.services.count(config.name)) return R::failure(platform::winerr::serviceExists);
+        if (manager_.services.count(config.name))
+            return R::failure(platform::winerr::serviceExists);
         manager_.services[config.name].config = config;
         return {std::make_unique<FakeHandle>(manager_, config.name), 0};
     }
@@ -152,8 +160,8 @@ private:
     FakeServiceManager& manager_;
 };
 
-inline platform::Result<std::unique_ptr<platform::ServiceManagerConnection>> FakeServiceManager::connect(
-    std::uint32_t) {
+inline platform::Result<std::unique_ptr<platform::ServiceManagerConnection>>
+FakeServiceManager::connect(std::uint32_t) {
     using R = platform::Result<std::unique_ptr<platform::ServiceManagerConnection>>;
     if (connectError) return R::failure(connectError);
     return {std::make_unique<FakeConnection>(*this), 0};
@@ -202,7 +210,8 @@ public:
 
 inline std::size_t countOf(const Journal& journal, const std::string& entry) {
     std::size_t count = 0;
-    for (const auto& e : journal) count += e == entry;
+    for (const auto& e : journal)
+        count += e == entry;
     return count;
 }
 

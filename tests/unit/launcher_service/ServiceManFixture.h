@@ -20,7 +20,8 @@ protected:
     ServiceManFixture() {
         system.registry.setString(Harvella::productKeyPath, "InstallPath", installPath);
         system.workingDirectory.folders.insert(installPath);
-        system.files.files[installPath + "\\harvella.config"] = "IPaddress=10.0.0.2\nHTTPPort=8080\n";
+        system.files.files[installPath + "\\harvella.config"] =
+            "IPaddress=10.0.0.2\nHTTPPort=8080\n";
     }
 
     std::vector<platform::ServiceStatus> runningFromStart() { return {statusOf(svc::running)}; }

@@ -8,7 +8,8 @@ namespace ServiceMan = Harvella::ServiceMan;
 
 class ServiceManInstall : public ServiceManFixture {};
 
-const std::string eventSourceKey = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Harvella";
+const std::string eventSourceKey =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Harvella";
 
 TEST_F(ServiceManInstall, RegistersTheServiceAndItsEventSource) {
     ServiceMan::install(context);
@@ -21,11 +22,13 @@ TEST_F(ServiceManInstall, RegistersTheServiceAndItsEventSource) {
     EXPECT_EQ(service.config.startType, 2u);
     EXPECT_EQ(service.config.errorControl, 1u);
     EXPECT_EQ(service.config.dependencies, std::string(2, '\0'));
-    EXPECT_EQ(service.description.rfind("Harvella - Web Based Timesheet: ", 0), 0u) << service.description;
+    EXPECT_EQ(service.description.rfind("Harvella - Web Based Timesheet: ", 0), 0u)
+        << service.description;
     EXPECT_EQ(program.askedSize, 512u);
 
     const auto& values = system.registry.keys.at(eventSourceKey);
-    EXPECT_EQ(values.at("EventMessageFile").data, std::string("C:\\Harvella\\HarvellaWinLogMsgs.dll") + '\0');
+    EXPECT_EQ(values.at("EventMessageFile").data,
+              std::string("C:\\Harvella\\HarvellaWinLogMsgs.dll") + '\0');
     EXPECT_EQ(values.at("CategoryCount").data, std::string("\x06\0\0\0", 4));
     // The database is locked around the creation and unlocked afterwards.
     const auto create = std::find(journal.begin(), journal.end(), "create Harvella");

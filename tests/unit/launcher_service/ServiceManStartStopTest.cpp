@@ -33,7 +33,8 @@ TEST_F(ServiceManStart, StartsTheServiceThenWaitsForTheRunningMarker) {
     EXPECT_EQ(countOf(journal, "step"), 11u + 3u);
     EXPECT_EQ(countOf(journal, "sleep 500"), 11u + 3u);
     const std::vector<std::string> firstPoll(journal.begin() + 1, journal.begin() + 5);
-    EXPECT_EQ(firstPoll, (std::vector<std::string>{"start Harvella", "step", "sleep 500", "query Harvella"}));
+    EXPECT_EQ(firstPoll,
+              (std::vector<std::string>{"start Harvella", "step", "sleep 500", "query Harvella"}));
 }
 
 TEST_F(ServiceManStart, RunningCountIsNotResetByOtherStates) {
@@ -87,9 +88,12 @@ TEST_F(ServiceManStart, RunningDependenciesAreAcceptedAndStartedInOrder) {
 }
 
 TEST_F(ServiceManStart, AlreadyRunningServiceFailsBeforeAnyProgress) {
-    manager.add("Harvella", runningFromStart()).startError = platform::winerr::serviceAlreadyRunning;
+    manager.add("Harvella", runningFromStart()).startError =
+        platform::winerr::serviceAlreadyRunning;
     EXPECT_THROW(
-        try { ServiceMan::start(context, listener); } catch (const ServiceMan::ServiceAlreadyStartedError& e) {
+        try {
+            ServiceMan::start(context, listener);
+        } catch (const ServiceMan::ServiceAlreadyStartedError& e) {
             EXPECT_EQ(e.getFullMessage(), "Service is already running: Harvella");
             throw;
         },
@@ -115,65 +119,76 @@ TEST_F(ServiceManStart, ServiceThatStopsReportsItsExitCode) {
     };
     for (const auto& c : cases) {
         manager.add("Harvella", {statusOf(svc::startPending), c.stopped});
-        EXPECT_EQ(messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
+        EXPECT_EQ(messageOf<ServiceMan::ServiceStartupError>(
+                      [&] { ServiceMan::start(context, listener); }),
                   c.message);
     }
 }
 
 TEST_F(ServiceManStart, FailuresOfTheManagerCarryTheirCodes) {
     manager.add("Harvella", runningFromStart()).startError = 1058;
-    EXPECT_EQ(messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
-              "Could not start the service: Harvella [ErrorCode: 1058]");
+    EXPECT_EQ(
+        messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
+        "Could not start the service: Harvella [ErrorCode: 1058]");
     manager.add("Harvella", runningFromStart()).queryError = 6;
     manager.services["Harvella"].startError = 0;
-    EXPECT_EQ(messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
-              "Could not start the service: Harvella [ErrorCode: 6]");
+    EXPECT_EQ(
+        messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
+        "Could not start the service: Harvella [ErrorCode: 6]");
     manager.services.clear();
-    EXPECT_EQ(messageOf<ServiceMan::ServiceNotFoundError>([&] { ServiceMan::start(context, listener); }),
-              "Unable to locate service by name: Harvella");
+    EXPECT_EQ(
+        messageOf<ServiceMan::ServiceNotFoundError>([&] { ServiceMan::start(context, listener); }),
+        "Unable to locate service by name: Harvella");
 }
 
 TEST_F(ServiceManStart, TimesOutAfterSeventyPollsWithoutTenRunning) {
     manager.add("Harvella", {statusOf(svc::startPending)});
-    EXPECT_EQ(messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
-              "Timeout starting service: Harvella");
+    EXPECT_EQ(
+        messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
+        "Timeout starting service: Harvella");
     EXPECT_EQ(countOf(journal, "query Harvella"), 70u);
 }
 
 TEST_F(ServiceManStart, TimesOutWhenTheServerNeverCreatesItsMarker) {
     manager.add("Harvella", runningFromStart());
-    EXPECT_EQ(messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
-              "Timeout starting service.");
+    EXPECT_EQ(
+        messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
+        "Timeout starting service.");
     EXPECT_EQ(countOf(journal, "sleep 500"), 10u + 60u);
     EXPECT_EQ(countOf(journal, "finish"), 0u);
 }
 
 TEST_F(ServiceManStop, StopsTheServiceThenItsDependencies) {
     manager.add("Harvella", {statusOf(svc::stopPending), statusOf(svc::stopped)});
-    manager.add("MySQL", {statusOf(svc::stopped)}).controlError = platform::winerr::serviceNotActive;
+    manager.add("MySQL", {statusOf(svc::stopped)}).controlError =
+        platform::winerr::serviceNotActive;
     manager.dependOn("Harvella", {"MySQL"});
     ServiceMan::stop(context, listener);
-    EXPECT_EQ(journal, (Journal{"setTotal 80", "control 1 Harvella", "advance 5", "sleep 200",
-                                "query Harvella", "advance 5", "sleep 200", "query Harvella",
-                                "control 1 MySQL", "advance 5", "sleep 200", "query MySQL",
-                                "finish"}));
+    EXPECT_EQ(journal,
+              (Journal{"setTotal 80", "control 1 Harvella", "advance 5", "sleep 200",
+                       "query Harvella", "advance 5", "sleep 200", "query Harvella",
+                       "control 1 MySQL", "advance 5", "sleep 200", "query MySQL", "finish"}));
 }
 
 TEST_F(ServiceManStop, ServiceThatIsNotRunningIsReported) {
-    for (const platform::ErrorCode code : {platform::winerr::serviceNotActive, platform::winerr::serviceCannotAcceptCtrl}) {
+    for (const platform::ErrorCode code :
+         {platform::winerr::serviceNotActive, platform::winerr::serviceCannotAcceptCtrl}) {
         manager.add("Harvella", {statusOf(svc::stopped)}).controlError = code;
-        EXPECT_EQ(messageOf<ServiceMan::ServiceAlreadyStoppedError>([&] { ServiceMan::stop(context, listener); }),
+        EXPECT_EQ(messageOf<ServiceMan::ServiceAlreadyStoppedError>(
+                      [&] { ServiceMan::stop(context, listener); }),
                   "Service is not running: Harvella");
     }
     manager.add("Harvella", {statusOf(svc::running)}).controlError = 5;
-    EXPECT_EQ(messageOf<ServiceMan::ServiceShutdownError>([&] { ServiceMan::stop(context, listener); }),
-              "Could not stop the service: Harvella [ErrorCode: 5]");
+    EXPECT_EQ(
+        messageOf<ServiceMan::ServiceShutdownError>([&] { ServiceMan::stop(context, listener); }),
+        "Could not stop the service: Harvella [ErrorCode: 5]");
 }
 
 TEST_F(ServiceManStop, TimesOutAfterFortyOnePolls) {
     manager.add("Harvella", {statusOf(svc::stopPending)});
-    EXPECT_EQ(messageOf<ServiceMan::ServiceShutdownError>([&] { ServiceMan::stop(context, listener); }),
-              "Timeout stopping service: Harvella");
+    EXPECT_EQ(
+        messageOf<ServiceMan::ServiceShutdownError>([&] { ServiceMan::stop(context, listener); }),
+        "Timeout stopping service: Harvella");
     EXPECT_EQ(countOf(journal, "query Harvella"), 41u);
 
     // Each of two dependencies gets 40 / 2 polls and one more.
@@ -182,8 +197,9 @@ TEST_F(ServiceManStop, TimesOutAfterFortyOnePolls) {
     manager.add("A", {statusOf(svc::stopPending)});
     manager.add("B", {statusOf(svc::stopPending)});
     manager.dependOn("Harvella", {"A", "B"});
-    EXPECT_EQ(messageOf<ServiceMan::ServiceShutdownError>([&] { ServiceMan::stop(context, listener); }),
-              "Timeout stopping service: A");
+    EXPECT_EQ(
+        messageOf<ServiceMan::ServiceShutdownError>([&] { ServiceMan::stop(context, listener); }),
+        "Timeout stopping service: A");
     EXPECT_EQ(countOf(journal, "query A"), 21u);
 }
 

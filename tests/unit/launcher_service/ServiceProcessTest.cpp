@@ -67,7 +67,9 @@ protected:
             if (entry.type == type) texts.push_back(entry.text);
         return texts;
     }
-    std::vector<std::string> infoEvents() const { return eventTexts(platform::eventtype::information); }
+    std::vector<std::string> infoEvents() const {
+        return eventTexts(platform::eventtype::information);
+    }
     std::vector<std::string> errorEvents() const { return eventTexts(platform::eventtype::error); }
 
     Journal journal;
@@ -79,14 +81,16 @@ protected:
 };
 
 std::string describe(const ServiceStatus& s) {
-    return "state " + std::to_string(s.currentState) + " accepts " + std::to_string(s.controlsAccepted) +
-           " exit " + std::to_string(s.win32ExitCode) + "/" + std::to_string(s.serviceSpecificExitCode) +
-           " checkpoint " + std::to_string(s.checkPoint) + " hint " + std::to_string(s.waitHint);
+    return "state " + std::to_string(s.currentState) + " accepts " +
+           std::to_string(s.controlsAccepted) + " exit " + std::to_string(s.win32ExitCode) + "/" +
+           std::to_string(s.serviceSpecificExitCode) + " checkpoint " +
+           std::to_string(s.checkPoint) + " hint " + std::to_string(s.waitHint);
 }
 
 std::vector<std::string> describeAll(const std::vector<ServiceStatus>& reports) {
     std::vector<std::string> all;
-    for (const auto& report : reports) all.push_back(describe(report));
+    for (const auto& report : reports)
+        all.push_back(describe(report));
     return all;
 }
 
@@ -97,7 +101,8 @@ TEST_F(ServiceProcessTest, NormalLifeReportsEachStateAndLogsStartAndStop) {
     serverStopsOnRequest();
     const auto serve = context.runJavaServer;
     context.runJavaServer = [&] {
-        markersGoneAtStart = !system.files.files.count(runningMarker) && !system.files.files.count(stopMarker);
+        markersGoneAtStart =
+            !system.files.files.count(runningMarker) && !system.files.files.count(stopMarker);
         serve();
     };
     process.runAsService();
@@ -109,8 +114,10 @@ TEST_F(ServiceProcessTest, NormalLifeReportsEachStateAndLogsStartAndStop) {
                                         "state 4 accepts 1 exit 0/0 checkpoint 0 hint 0",
                                         "state 3 accepts 1 exit 0/0 checkpoint 2 hint 15000",
                                         "state 1 accepts 1 exit 0/0 checkpoint 0 hint 0"}));
-    for (const auto& report : dispatcher.reports) EXPECT_EQ(report.serviceType, 16u);
-    EXPECT_EQ(infoEvents(), (std::vector<std::string>{"Harvella service started.", "Harvella service stopped."}));
+    for (const auto& report : dispatcher.reports)
+        EXPECT_EQ(report.serviceType, 16u);
+    EXPECT_EQ(infoEvents(),
+              (std::vector<std::string>{"Harvella service started.", "Harvella service stopped."}));
     EXPECT_TRUE(errorEvents().empty());
     EXPECT_TRUE(system.files.files.count(stopMarker));
     EXPECT_TRUE(system.eventLog.openSources.empty()) << "an event source was left open";
@@ -144,7 +151,8 @@ TEST_F(ServiceProcessTest, StopRequestChecksTheRunningMarkerSixteenTimesAtMost) 
     process.serviceControlHandler(svc::controlStop);
     EXPECT_EQ(countOf(journal, "sleep 1000"), 15u);
     EXPECT_EQ(errorEvents(),
-              (std::vector<std::string>{"Access denied on attempt to find file: .\\run\\running [ErrorCode: 5]"}));
+              (std::vector<std::string>{
+                  "Access denied on attempt to find file: .\\run\\running [ErrorCode: 5]"}));
     EXPECT_EQ(dispatcher.reports.back().currentState, svc::stopPending);
 }
 
@@ -164,7 +172,8 @@ TEST_F(ServiceProcessTest, StopRequestEndsAsSoonAsTheMarkerIsGone) {
 TEST_F(ServiceProcessTest, StopMarkerThatCannotBeCreatedIsLoggedAndChangesNothing) {
     system.files.creates.failOnCall(1, 5);
     process.serviceControlHandler(svc::controlStop);
-    EXPECT_EQ(errorEvents(), (std::vector<std::string>{"Could not create file: .\\run\\stop [ErrorCode: 5]"}));
+    EXPECT_EQ(errorEvents(),
+              (std::vector<std::string>{"Could not create file: .\\run\\stop [ErrorCode: 5]"}));
     ASSERT_EQ(dispatcher.reports.size(), 1u);
     EXPECT_EQ(dispatcher.reports.back().currentState, svc::stopPending);
 }
@@ -173,11 +182,14 @@ TEST_F(ServiceProcessTest, JavaFailureWithThePortTakenEndsWith1101) {
     system.network.taken.insert("10.0.0.2");
     context.runJavaServer = [] { throw Harvella::JavaError("Address already in use"); };
     process.runAsService();
-    EXPECT_EQ(errorEvents(), (std::vector<std::string>{
-                                 "Port 8080 on IP address 10.0.0.2 is already occupied.\nAddress already in use"}));
+    EXPECT_EQ(
+        errorEvents(),
+        (std::vector<std::string>{
+            "Port 8080 on IP address 10.0.0.2 is already occupied.\nAddress already in use"}));
     EXPECT_EQ(infoEvents(), (std::vector<std::string>{"Harvella service started.",
                                                       "Harvella service stopped unexpectedly"}));
-    EXPECT_EQ(describe(dispatcher.reports.back()), "state 1 accepts 1 exit 1066/1101 checkpoint 0 hint 0");
+    EXPECT_EQ(describe(dispatcher.reports.back()),
+              "state 1 accepts 1 exit 1066/1101 checkpoint 0 hint 0");
     EXPECT_TRUE(system.eventLog.openSources.empty());
 }
 
@@ -185,11 +197,13 @@ TEST_F(ServiceProcessTest, JavaFailureWithThePortFreeEndsWith1100) {
     context.runJavaServer = [] { throw Harvella::JavaError("Database unreachable"); };
     process.runAsService();
     EXPECT_EQ(errorEvents(), (std::vector<std::string>{"Database unreachable"}));
-    EXPECT_NE(std::find(system.network.calls.begin(), system.network.calls.end(), "bind 10.0.0.2:8080"),
-              system.network.calls.end());
+    EXPECT_NE(
+        std::find(system.network.calls.begin(), system.network.calls.end(), "bind 10.0.0.2:8080"),
+        system.network.calls.end());
     EXPECT_EQ(infoEvents(), (std::vector<std::string>{"Harvella service started.",
                                                       "Harvella service stopped unexpectedly."}));
-    EXPECT_EQ(describe(dispatcher.reports.back()), "state 1 accepts 1 exit 1066/1100 checkpoint 0 hint 0");
+    EXPECT_EQ(describe(dispatcher.reports.back()),
+              "state 1 accepts 1 exit 1066/1100 checkpoint 0 hint 0");
 }
 
 TEST_F(ServiceProcessTest, JavaFailureWithoutAConfigurationFileEndsWith1100) {
@@ -206,7 +220,9 @@ TEST_F(ServiceProcessTest, JavaFailureWithoutAConfigurationFileEndsWith1100) {
 TEST_F(ServiceProcessTest, FailureBeforeRunningGoesStraightToStoppedWith1100) {
     system.registry.keys.at(Harvella::productKeyPath).erase("InstallPath");
     process.runAsService();
-    EXPECT_EQ(errorEvents(), (std::vector<std::string>{"Cannot read registry key value: InstallPath [ErrorCode: 2]"}));
+    EXPECT_EQ(
+        errorEvents(),
+        (std::vector<std::string>{"Cannot read registry key value: InstallPath [ErrorCode: 2]"}));
     EXPECT_EQ(describeAll(dispatcher.reports),
               (std::vector<std::string>{"state 2 accepts 0 exit 0/0 checkpoint 1 hint 3000",
                                         "state 1 accepts 0 exit 1066/1100 checkpoint 1 hint 0"}));
@@ -216,14 +232,17 @@ TEST_F(ServiceProcessTest, FailureBeforeRunningGoesStraightToStoppedWith1100) {
 TEST_F(ServiceProcessTest, FailedReportsAndUnknownFailuresAreLogged) {
     dispatcher.statusError = 6;
     process.runAsService();
-    EXPECT_EQ(errorEvents(), (std::vector<std::string>{
-                                 "Could not change status of the service to start pending state. [ErrorCode: 6]"}));
+    EXPECT_EQ(
+        errorEvents(),
+        (std::vector<std::string>{
+            "Could not change status of the service to start pending state. [ErrorCode: 6]"}));
 
     system.eventLog.entries.clear();
     dispatcher.statusError = 0;
     context.runJavaServer = [] { throw std::runtime_error("bad_alloc or worse"); };
     process.runAsService();
-    EXPECT_EQ(errorEvents(), (std::vector<std::string>{"Unexpected error occured in the service."}));
+    EXPECT_EQ(errorEvents(),
+              (std::vector<std::string>{"Unexpected error occured in the service."}));
     EXPECT_EQ(dispatcher.reports.back().serviceSpecificExitCode, 1100u);
 }
 
@@ -231,7 +250,9 @@ TEST_F(ServiceProcessTest, WithoutAControlHandlerNothingIsReportedToTheManager) 
     dispatcher.registerError = 1063;
     process.runAsService();
     EXPECT_TRUE(dispatcher.reports.empty());
-    EXPECT_EQ(errorEvents(), (std::vector<std::string>{"Failed to call RegisterServiceCtrlHandler. [ErrorCode: 1063]"}));
+    EXPECT_EQ(
+        errorEvents(),
+        (std::vector<std::string>{"Failed to call RegisterServiceCtrlHandler. [ErrorCode: 1063]"}));
     EXPECT_TRUE(infoEvents().empty());
 }
 
@@ -246,13 +267,15 @@ TEST_F(ServiceProcessTest, StartedFromAConsoleLogsCannotStartService) {
 TEST_F(ServiceProcessTest, ReportsFromBothThreadsNeverShareACheckpoint) {
     constexpr int perThread = 2000;
     auto report = [this] {
-        for (int i = 0; i < perThread; ++i) process.reportServiceState(svc::stopPending, 0);
+        for (int i = 0; i < perThread; ++i)
+            process.reportServiceState(svc::stopPending, 0);
     };
     std::thread worker(report);
     report();
     worker.join();
     std::set<std::uint32_t> checkpoints;
-    for (const auto& sent : dispatcher.reports) checkpoints.insert(sent.checkPoint);
+    for (const auto& sent : dispatcher.reports)
+        checkpoints.insert(sent.checkPoint);
     EXPECT_EQ(checkpoints.size(), 2u * perThread);
     EXPECT_EQ(*checkpoints.rbegin(), 2u * perThread);
 }

@@ -1,9 +1,11 @@
 // Install, start, stop and remove of the Harvella service through ServiceMan
 // and Wine's service manager; the service process runs the test jvm.dll's
 // stand-in server, which keeps the marker-file contract.
+// WinSock's header goes before windows.h, which would bring the old one.
 #include <winsock2.h>
-#include <windows.h>
+
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 #include <thread>
@@ -77,12 +79,14 @@ private:
 class HarvellaServiceUnderWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* folder : {"java", "java\\bin", "java\\bin\\server", "install", "install\\run"})
+        for (const char* folder :
+             {"java", "java\\bin", "java\\bin\\server", "install", "install\\run"})
             winesupport::makeFolder(temp / folder);
         winesupport::copyFile(winesupport::fixturesFolder() + "\\launcher\\jvm.dll",
                               temp / "java\\bin\\server\\jvm.dll");
         HKEY key = nullptr;
-        ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath, &key), ERROR_SUCCESS);
+        ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath, &key),
+                  ERROR_SUCCESS);
         const std::string values[][2] = {{"InstallPath", temp / "install"},
                                          {"JavaPath", temp / "java"},
                                          {"StartupClassPath", "C:\\Harvella\\lib\\server.jar"},
@@ -145,7 +149,8 @@ TEST_F(HarvellaServiceUnderWine, InstallStartStopAndRemove) {
     ServiceMan::install(context);
     ASSERT_TRUE(ServiceMan::exists(context, "Harvella"));
     const auto config = ServiceMan::openService(context, "Harvella")->queryConfig().value;
-    EXPECT_EQ(config.commandLine, winesupport::programFolder() + "\\harvella_service_host.exe startAsService");
+    EXPECT_EQ(config.commandLine,
+              winesupport::programFolder() + "\\harvella_service_host.exe startAsService");
     EXPECT_EQ(config.displayName, "Harvella Server");
 
     ServiceMan::start(context, listener);
@@ -159,7 +164,8 @@ TEST_F(HarvellaServiceUnderWine, InstallStartStopAndRemove) {
     EXPECT_EQ(stopped.win32ExitCode, 0u);
 
     ServiceMan::remove(context);
-    for (int i = 0; i < 50 && ServiceMan::exists(context, "Harvella"); ++i) ::Sleep(100);
+    for (int i = 0; i < 50 && ServiceMan::exists(context, "Harvella"); ++i)
+        ::Sleep(100);
     EXPECT_FALSE(ServiceMan::exists(context, "Harvella"));
 }
 
