@@ -205,14 +205,41 @@ Result<ServiceStatus> stopDaemon(const std::string& name, StoredStatus stored) {
     return {stored.status, winerr::success};
 }
 
-Result<ServiceStatus> sendControl(const std::string& name, const StoredStatus& stored,
+// Writes the control to the service's pipe and returns its ticket: the
+// number of controls sent so far, this one included.
+Result<std::uint32_t> sendControl(const std::string& name, StoredStatus stored,
                                   std::uint32_t code) {
+    using R = Result<std::uint32_t>;
     Fd pipe(::open(ServiceStore::controlPipeOf(name).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!pipe.open())
-        return Result<ServiceStatus>::failure(setLastError(winerr::serviceCannotAcceptCtrl));
+    if (!pipe.open()) return R::failure(setLastError(winerr::serviceCannotAcceptCtrl));
+    ++stored.controlsSent;
+    if (const ErrorCode failed = ServiceStore::writeStatus(name, stored)) return R::failure(failed);
     if (::write(pipe.get(), &code, sizeof code) != sizeof code)
-        return Result<ServiceStatus>::failure(setLastError(winerr::serviceCannotAcceptCtrl));
-    return {stored.status, winerr::success};
+        return R::failure(setLastError(winerr::serviceCannotAcceptCtrl));
+    return {stored.controlsSent, winerr::success};
+}
+
+// Windows returns from ControlService once the service's handler has
+// returned, and gives up after 30 s.
+Result<ServiceStatus> awaitHandler(const std::string& name, std::uint32_t ticket) {
+    using R = Result<ServiceStatus>;
+    const auto deadline = std::chrono::steady_clock::now() + StandInServiceManager::connectLimit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        {
+            StoreLock lock;
+            if (!lock.held()) return R::failure(lock.error());
+            const auto stored = ServiceStore::readStatus(name);
+            // A service deleted while it ran is gone once it has stopped.
+            if (stored.error == winerr::serviceDoesNotExist)
+                return {ServiceStatus{svc::ownProcess, svc::stopped}, winerr::success};
+            if (!stored.ok()) return R::failure(stored.error);
+            if (stored.value.controlsHandled >= ticket ||
+                stored.value.status.currentState == svc::stopped)
+                return {stored.value.status, winerr::success};
+        }
+        std::this_thread::sleep_for(startPoll);
+    }
+    return R::failure(setLastError(winerr::serviceRequestTimeout));
 }
 
 }  // namespace
@@ -297,23 +324,29 @@ ErrorCode StandInServiceManager::start(const std::string& name) {
 
 Result<ServiceStatus> StandInServiceManager::control(const std::string& name, std::uint32_t code) {
     using R = Result<ServiceStatus>;
-    StoreLock lock;
-    if (!lock.held()) return R::failure(lock.error());
-    const auto service = ServiceStore::readService(name);
-    if (!service.ok()) return R::failure(service.error);
-    const auto stored = ServiceStore::readStatus(name);
-    if (!stored.ok()) return R::failure(stored.error);
-    const ServiceStatus& status = stored.value.status;
-    if (status.currentState == svc::stopped)
-        return R::failure(setLastError(winerr::serviceNotActive));
-    if (code == svc::controlInterrogate) {
-        if (service.value.plainDaemon) return {status, winerr::success};
-        return sendControl(name, stored.value, code);
+    std::uint32_t ticket = 0;
+    {
+        StoreLock lock;
+        if (!lock.held()) return R::failure(lock.error());
+        const auto service = ServiceStore::readService(name);
+        if (!service.ok()) return R::failure(service.error);
+        const auto stored = ServiceStore::readStatus(name);
+        if (!stored.ok()) return R::failure(stored.error);
+        const ServiceStatus& status = stored.value.status;
+        if (status.currentState == svc::stopped)
+            return R::failure(setLastError(winerr::serviceNotActive));
+        const bool stop = code == svc::controlStop;
+        if (!stop && code != svc::controlInterrogate)
+            return R::failure(setLastError(winerr::serviceCannotAcceptCtrl));
+        if (stop && !(status.controlsAccepted & svc::acceptStop))
+            return R::failure(setLastError(winerr::serviceCannotAcceptCtrl));
+        if (service.value.plainDaemon)
+            return stop ? stopDaemon(name, stored.value) : R{status, winerr::success};
+        const auto sent = sendControl(name, stored.value, code);
+        if (!sent.ok()) return R::failure(sent.error);
+        ticket = sent.value;
     }
-    if (code != svc::controlStop || !(status.controlsAccepted & svc::acceptStop))
-        return R::failure(setLastError(winerr::serviceCannotAcceptCtrl));
-    if (service.value.plainDaemon) return stopDaemon(name, stored.value);
-    return sendControl(name, stored.value, code);
+    return awaitHandler(name, ticket);
 }
 
 Result<ServiceStatus> StandInServiceManager::query(const std::string& name) {

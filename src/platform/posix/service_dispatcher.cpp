@@ -98,6 +98,18 @@ private:
             handler = handler_;
         }
         if (handler) handler(code);
+        markHandled();
+    }
+
+    // Lets the control's sender return, as ControlService does once the
+    // handler has returned.
+    void markHandled() {
+        StoreLock lock;
+        if (!lock.held()) return;
+        auto stored = ServiceStore::readStatus(name_);
+        if (!stored.ok()) return;
+        ++stored.value.controlsHandled;
+        ServiceStore::writeStatus(name_, stored.value);
     }
 
     std::string name_;

@@ -223,6 +223,8 @@ Result<StoredStatus> ServiceStore::readStatus(const std::string& name) {
         stored.pid = static_cast<pid_t>(number(f, "pid"));
         stored.connected = number(f, "connected") != 0;
         stored.stopRequested = number(f, "stopRequested") != 0;
+        stored.controlsSent = number(f, "controlsSent");
+        stored.controlsHandled = number(f, "controlsHandled");
     }
     if (stored.status.currentState != svc::stopped && !processAlive(name)) {
         // As on Windows: a process that ends without reporting STOPPED
@@ -250,7 +252,9 @@ ErrorCode ServiceStore::writeStatus(const std::string& name, const StoredStatus&
                         {"waitHint", std::to_string(s.waitHint)},
                         {"pid", std::to_string(stored.pid)},
                         {"connected", stored.connected ? "1" : "0"},
-                        {"stopRequested", stored.stopRequested ? "1" : "0"}});
+                        {"stopRequested", stored.stopRequested ? "1" : "0"},
+                        {"controlsSent", std::to_string(stored.controlsSent)},
+                        {"controlsHandled", std::to_string(stored.controlsHandled)}});
 }
 
 void ServiceStore::removeIfDeletedAndStopped(const std::string& name) {

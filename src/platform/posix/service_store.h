@@ -29,6 +29,10 @@ struct StoredStatus {
     bool connected = false;
     // A stop was asked of a plain daemon; its end is then a clean stop.
     bool stopRequested = false;
+    // Controls written to the service's pipe, and those its handler has
+    // returned from: a control's sender waits for the handler as on Windows.
+    std::uint32_t controlsSent = 0;
+    std::uint32_t controlsHandled = 0;
 };
 
 // Holds the database lock for its lifetime.

@@ -61,6 +61,22 @@ TEST_F(ServiceManagerSeam, AnswersWithTheWindowsErrorNumbers) {
     EXPECT_EQ(connection->open("Harvella").error, winerr::serviceDoesNotExist);
 }
 
+TEST_F(ServiceManagerSeam, ControlReturnsOnceTheServicesHandlerHasReturned) {
+    auto created = connection->create(configOf("Slow", servicetests::testService("Slow", "slow")));
+    ASSERT_TRUE(created.ok());
+    auto& service = *created.value;
+    ASSERT_EQ(service.start(), winerr::success);
+    ASSERT_EQ(waitForState(service, svc::running), svc::running);
+
+    const auto sent = std::chrono::steady_clock::now();
+    const auto controlled = service.control(svc::controlStop);
+    const auto waited = std::chrono::steady_clock::now() - sent;
+    ASSERT_TRUE(controlled.ok()) << controlled.error;
+    EXPECT_GE(waited, std::chrono::milliseconds(900));
+    EXPECT_NE(controlled.value.currentState, svc::running);
+    EXPECT_EQ(waitForState(service, svc::stopped), svc::stopped);
+}
+
 TEST_F(ServiceManagerSeam, KeepsTheConfigurationWithItsDependencyMultiString) {
     ServiceConfig config = configOf("Harvella", "/opt/harvella/Harvella_Access startAsService");
     config.dependencies = std::string("MySQL57\0Other\0\0", 15);

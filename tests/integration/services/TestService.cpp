@@ -1,8 +1,9 @@
 // A service-aware program for the stand-in's tests. Usage: svc_test_service
 // NAME MODE, MODE one of: normal (stops with exit code 0), specific N (stops
 // with service-specific code N), crash (ends without reporting STOPPED when
-// asked to stop), silent (never reaches the dispatcher). Run from a console
-// it prints the dispatcher's error number and exits with 3.
+// asked to stop), slow (its stop handler takes a second), silent (never
+// reaches the dispatcher). Run from a console it prints the dispatcher's
+// error number and exits with 3.
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -48,6 +49,7 @@ void serve(platform::ServiceDispatcher& dispatcher, const std::string& name,
     StopSignal stop;
     dispatcher.registerControlHandler(name, [&](std::uint32_t control) {
         if (control != svc::controlStop) return;
+        if (mode == "slow") std::this_thread::sleep_for(std::chrono::seconds(1));
         dispatcher.setStatus(statusOf(svc::stopPending, 3));
         stop.ask();
     });
