@@ -94,30 +94,6 @@ std::string text(const Fields& fields, const std::string& key) {
     return found == fields.end() ? std::string() : found->second;
 }
 
-// The multi-string travels as names joined by "/", which no service name holds.
-std::string joinDependencies(const std::string& multiString) {
-    std::string joined;
-    std::size_t start = 0;
-    while (start < multiString.size() && multiString[start] != '\0') {
-        const std::size_t end = multiString.find('\0', start);
-        if (!joined.empty()) joined += '/';
-        joined += multiString.substr(start, end - start);
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return joined;
-}
-
-std::string splitDependencies(const std::string& joined) {
-    std::string multiString;
-    std::istringstream in(joined);
-    std::string name;
-    while (std::getline(in, name, '/'))
-        if (!name.empty()) multiString += name + '\0';
-    if (multiString.empty()) multiString += '\0';
-    return multiString + '\0';
-}
-
 std::string configFileOf(const std::string& name) {
     return ServiceStore::folderOf(name) + "/config";
 }
@@ -268,6 +244,29 @@ void ServiceStore::removeIfDeletedAndStopped(const std::string& name) {
 void ServiceStore::removeFolder(const std::string& name) {
     std::error_code ignored;
     std::filesystem::remove_all(folderOf(name), ignored);
+}
+
+std::string joinDependencies(const std::string& multiString) {
+    std::string joined;
+    std::size_t start = 0;
+    while (start < multiString.size() && multiString[start] != '\0') {
+        const std::size_t end = multiString.find('\0', start);
+        if (!joined.empty()) joined += '/';
+        joined += multiString.substr(start, end - start);
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return joined;
+}
+
+std::string splitDependencies(const std::string& joined) {
+    std::string multiString;
+    std::istringstream in(joined);
+    std::string name;
+    while (std::getline(in, name, '/'))
+        if (!name.empty()) multiString += name + '\0';
+    if (multiString.empty()) multiString += '\0';
+    return multiString + '\0';
 }
 
 bool ServiceStore::processAlive(const std::string& name) {

@@ -35,6 +35,12 @@ struct StoredStatus {
     std::uint32_t controlsHandled = 0;
 };
 
+// The dependency multi-string (names each ending in NUL, then one more NUL)
+// as the files and sc.exe show it: names joined by "/", which no service
+// name holds.
+std::string joinDependencies(const std::string& multiString);
+std::string splitDependencies(const std::string& joined);
+
 // Holds the database lock for its lifetime.
 class StoreLock {
 public:

@@ -43,30 +43,6 @@ std::string stateName(std::uint32_t state) {
     return found == names.end() ? "UNKNOWN" : found->second;
 }
 
-// The Windows multi-string as sc.exe shows it: names joined by "/".
-std::string dependencyList(const std::string& multiString) {
-    std::string joined;
-    for (std::size_t start = 0; start < multiString.size() && multiString[start];) {
-        const std::size_t end = multiString.find('\0', start);
-        if (!joined.empty()) joined += "/";
-        joined += multiString.substr(start, end - start);
-        start = end == std::string::npos ? multiString.size() : end + 1;
-    }
-    return joined;
-}
-
-std::string dependencyMultiString(const std::string& list) {
-    std::string multiString;
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        const std::size_t end = std::min(list.find('/', start), list.size());
-        if (end > start) multiString += list.substr(start, end - start) + '\0';
-        start = end + 1;
-    }
-    if (multiString.empty()) multiString += '\0';
-    return multiString + '\0';
-}
-
 bool parseCreateOptions(const Arguments& args, StoredService& service, std::ostream& err) {
     for (std::size_t i = 2; i + 1 < args.size(); i += 2) {
         const std::string& key = args[i];
@@ -76,7 +52,7 @@ bool parseCreateOptions(const Arguments& args, StoredService& service, std::ostr
         else if (key == "DisplayName=")
             service.config.displayName = value;
         else if (key == "depend=")
-            service.config.dependencies = dependencyMultiString(value);
+            service.config.dependencies = platform::posix::splitDependencies(value);
         else if (key == "start=" && (value == "auto" || value == "demand"))
             service.config.startType = value == "auto" ? svc::autoStart : svc::demandStart;
         else if (key == "type=" && (value == "own" || value == "daemon"))
@@ -167,7 +143,8 @@ int queryConfig(const std::string& name, std::ostream& out, std::ostream& err) {
         << (c.startType == svc::autoStart ? "2   AUTO_START" : "3   DEMAND_START") << "\n"
         << "        BINARY_PATH_NAME   : " << c.commandLine << "\n"
         << "        DISPLAY_NAME       : " << c.displayName << "\n"
-        << "        DEPENDENCIES       : " << dependencyList(c.dependencies) << "\n"
+        << "        DEPENDENCIES       : " << platform::posix::joinDependencies(c.dependencies)
+        << "\n"
         << "        DESCRIPTION        : " << stored.value.description << "\n";
     return 0;
 }
