@@ -25,21 +25,24 @@ std::int32_t codeOf(platform::ErrorCode code) {
     return static_cast<std::int32_t>(code);
 }
 
-// A stopped registration goes before the new one; a running one is refused.
-void removeEarlierRegistration(Context& context) {
+// A stopped registration is deleted; a running one is refused.
+void deleteStoppedRegistration(Context& context) {
     auto manager = context.manager.connect(platform::svc::managerCreateService);
-    if (manager.ok()) {
-        auto service = manager.value->open(serviceName);
-        if (service.ok()) {
-            const auto status = service.value->queryStatus();
-            if (status.ok() && status.value.currentState != platform::svc::stopped)
-                throw ServiceInstallationError(
-                    "Harvella service is running now and cannot be installed or re-installed."
-                    "\r\nPlease stop the service and try again.");
-            service.value->remove();
-        }
-    }
-    // The manager deletes a service once its last handle is closed.
+    if (!manager.ok()) return;
+    auto service = manager.value->open(serviceName);
+    if (!service.ok()) return;
+    const auto status = service.value->queryStatus();
+    if (status.ok() && status.value.currentState != platform::svc::stopped)
+        throw ServiceInstallationError(
+            "Harvella service is running now and cannot be installed or re-installed."
+            "\r\nPlease stop the service and try again.");
+    service.value->remove();
+}
+
+void removeEarlierRegistration(Context& context) {
+    deleteStoppedRegistration(context);
+    // The manager deletes a service once its last handle is closed, which
+    // deleteStoppedRegistration has done on its way out.
     for (int check = 0; check < deletionChecks && exists(context, serviceName); ++check)
         context.clock.sleep(deletionPause);
 }
