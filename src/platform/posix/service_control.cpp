@@ -120,7 +120,7 @@ Result<pid_t> spawnDetached(LaunchPlan& plan, int aliveFd) {
     while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
     }
     pid_t service = -1;
-    if (::read(reportRead.get(), &service, sizeof service) != sizeof service || service < 0)
+    if (::read(reportRead.get(), &service, sizeof service) != sizeof service || service <= 0)
         return Result<pid_t>::failure(setLastError(winerr::notEnoughMemory));
     int execError = 0;
     if (::read(reportRead.get(), &execError, sizeof execError) == sizeof execError)
@@ -183,6 +183,7 @@ ErrorCode awaitConnection(const std::string& name, pid_t pid) {
     while (std::chrono::steady_clock::now() < deadline) {
         {
             StoreLock lock;
+            if (!lock.held()) return lock.error();
             const auto stored = ServiceStore::readStatus(name);
             if (!stored.ok()) return stored.error;
             if (stored.value.connected) return winerr::success;
@@ -190,7 +191,7 @@ ErrorCode awaitConnection(const std::string& name, pid_t pid) {
         }
         std::this_thread::sleep_for(startPoll);
     }
-    ::kill(-pid, SIGKILL);
+    if (pid > 1) ::kill(-pid, SIGKILL);
     return recordFailedStart(name, winerr::serviceRequestTimeout);
 }
 
@@ -200,8 +201,11 @@ Result<ServiceStatus> stopDaemon(const std::string& name, StoredStatus stored) {
     stored.stopRequested = true;
     const ErrorCode written = ServiceStore::writeStatus(name, stored);
     if (written) return Result<ServiceStatus>::failure(written);
-    ::kill(stored.pid, SIGTERM);
-    killAfterGrace(name, stored.pid);
+    // Never 0 or -1 here: those would signal our own group or everything.
+    if (stored.pid > 1) {
+        ::kill(stored.pid, SIGTERM);
+        killAfterGrace(name, stored.pid);
+    }
     return {stored.status, winerr::success};
 }
 

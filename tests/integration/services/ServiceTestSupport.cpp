@@ -19,7 +19,7 @@ void killServiceProcesses(const std::string& root) {
         std::istringstream status(readFile(entry.path().string() + "/status"));
         std::string line;
         while (std::getline(status, line))
-            if (line.rfind("pid=", 0) == 0 && std::atoi(line.c_str() + 4) > 0)
+            if (line.rfind("pid=", 0) == 0 && std::atoi(line.c_str() + 4) > 1)
                 ::kill(-std::atoi(line.c_str() + 4), SIGKILL);
     }
 }
