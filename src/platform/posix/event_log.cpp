@@ -5,7 +5,7 @@
 
 #include <ctime>
 
-#include "stand_in_root.h"
+#include "stand_in_files.h"
 #include "unique_fd.h"
 
 namespace platform::posix {

@@ -10,7 +10,7 @@
 
 #include "errno_map.h"
 #include "registry_values.h"
-#include "stand_in_root.h"
+#include "stand_in_files.h"
 #include "unique_fd.h"
 
 namespace platform::posix {

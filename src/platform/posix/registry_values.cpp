@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "stand_in_files.h"
+
 namespace platform::posix {
 namespace {
 
@@ -28,34 +30,6 @@ std::optional<std::uint32_t> typeOf(const std::string& name) {
     return std::nullopt;
 }
 
-std::string unescape(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char next = text[++i];
-        out += next == 'n' ? '\n' : next == '0' ? '\0' : next;
-    }
-    return out;
-}
-
-std::string escape(const std::string& bytes) {
-    std::string out;
-    for (const char c : bytes) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\0')
-            out += "\\0";
-        else
-            out += c;
-    }
-    return out;
-}
-
 // The stored text leaves out the terminating NULs the registry keeps.
 std::string withoutTerminators(std::string bytes, std::size_t count) {
     while (count-- > 0 && !bytes.empty() && bytes.back() == '\0')
@@ -70,7 +44,7 @@ std::optional<RegistryValue> decodeStoredValue(const std::string& stored) {
     if (colon == std::string::npos) return std::nullopt;
     const auto type = typeOf(stored.substr(0, colon));
     if (!type) return std::nullopt;
-    const std::string data = unescape(stored.substr(colon + 1));
+    const std::string data = unescapeLineValue(stored.substr(colon + 1));
     if (*type == regtype::dword) {
         const auto number = static_cast<std::uint32_t>(std::strtoul(data.c_str(), nullptr, 10));
         std::string bytes(4, '\0');
@@ -94,7 +68,7 @@ std::optional<std::string> encodeStoredValue(const RegistryValue& value) {
         return std::string(name) + ":" + std::to_string(number);
     }
     const std::size_t terminators = value.type == regtype::multiSz ? 2 : 1;
-    return std::string(name) + ":" + escape(withoutTerminators(value.data, terminators));
+    return std::string(name) + ":" + escapeLineValue(withoutTerminators(value.data, terminators));
 }
 
 }  // namespace platform::posix

@@ -16,6 +16,7 @@
 
 #include "command_line.h"
 #include "errno_map.h"
+#include "stand_in_files.h"
 
 extern char** environ;
 
@@ -62,7 +63,7 @@ LaunchPlan planLaunch(const std::string& name, const StoredService& service) {
         if (text.rfind("HARVELLA_SERVICE_", 0) != 0 && text.rfind("HARVELLA_SYSTEM_ROOT=", 0) != 0)
             plan.environment.push_back(text);
     }
-    plan.environment.push_back("HARVELLA_SYSTEM_ROOT=" + ServiceStore::systemRoot());
+    plan.environment.push_back("HARVELLA_SYSTEM_ROOT=" + standInRoot());
     if (!service.plainDaemon) {
         plan.environment.push_back("HARVELLA_SERVICE_NAME=" + name);
         plan.environment.push_back("HARVELLA_SERVICE_ALIVE_FD=" + std::to_string(aliveFdInService));

@@ -15,40 +15,12 @@
 #include <sstream>
 
 #include "errno_map.h"
+#include "stand_in_files.h"
 
 namespace platform::posix {
 namespace {
 
 using Fields = std::map<std::string, std::string>;
-
-// Values are kept on one line each: backslash and line breaks are escaped.
-std::string escape(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string unescape(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char next = text[++i];
-        out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-    }
-    return out;
-}
 
 Result<Fields> readFields(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -58,7 +30,7 @@ Result<Fields> readFields(const std::string& path) {
     while (std::getline(in, line)) {
         const auto equals = line.find('=');
         if (equals == std::string::npos) continue;
-        fields[line.substr(0, equals)] = unescape(line.substr(equals + 1));
+        fields[line.substr(0, equals)] = unescapeLineValue(line.substr(equals + 1));
     }
     return {fields, winerr::success};
 }
@@ -71,7 +43,7 @@ ErrorCode writeFields(const std::string& path, const Fields& fields) {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) return setLastErrorFromErrno();
         for (const auto& [key, value] : fields)
-            out << key << '=' << escape(value) << '\n';
+            out << key << '=' << escapeLineValue(value) << '\n';
         out.flush();
         if (!out) return setLastError(winerr::writeFault);
     }
@@ -120,13 +92,8 @@ StoreLock::StoreLock() {
     }
 }
 
-std::string ServiceStore::systemRoot() {
-    const char* root = std::getenv("HARVELLA_SYSTEM_ROOT");
-    return root && *root ? root : "/var/lib/harvella-system";
-}
-
 std::string ServiceStore::servicesFolder() {
-    return systemRoot() + "/services";
+    return standInRoot() + "/services";
 }
 std::string ServiceStore::folderOf(const std::string& name) {
     return servicesFolder() + "/" + name;

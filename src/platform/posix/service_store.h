@@ -55,8 +55,6 @@ private:
 
 class ServiceStore {
 public:
-    // The root folder of the stand-in machine.
-    static std::string systemRoot();
     static std::string servicesFolder();
     static std::string folderOf(const std::string& name);
     static std::string aliveFileOf(const std::string& name);

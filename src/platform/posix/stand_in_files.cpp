@@ -1,0 +1,56 @@
+#include "stand_in_files.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "errno_map.h"
+
+namespace platform::posix {
+
+std::string standInRoot() {
+    const char* root = std::getenv("HARVELLA_SYSTEM_ROOT");
+    return root && *root ? root : "/var/lib/harvella-system";
+}
+
+ErrorCode makeFolders(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string prefix = path.substr(0, slash);
+        if (!prefix.empty() && ::mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST)
+            return setLastErrorFromErrno();
+        if (slash == std::string::npos) return winerr::success;
+    }
+}
+
+std::string escapeLineValue(const std::string& bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\0')
+            out += "\\0";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string unescapeLineValue(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[++i];
+        out += next == 'n' ? '\n' : next == 'r' ? '\r' : next == '0' ? '\0' : next;
+    }
+    return out;
+}
+
+}  // namespace platform::posix
