@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "errno_map.h"
+#include "file_bytes.h"
 #include "unique_fd.h"
 
 namespace platform::posix {
@@ -26,13 +27,7 @@ ErrorCode writeAll(const std::string& path, const std::string& bytes, mode_t mod
     Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
     if (!fd.open()) return setLastErrorFromErrno();
     if (mode == 0600 && ::fchmod(fd.get(), 0600) != 0) return setLastErrorFromErrno();
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return setLastErrorFromErrno();
-        done += static_cast<std::size_t>(n);
-    }
+    if (const ErrorCode error = writeFully(fd.get(), bytes)) return error;
     if (::close(fd.release()) != 0) return setLastErrorFromErrno();
     return winerr::success;
 }
@@ -58,18 +53,7 @@ bool PosixFileSystem::fileExists(const std::string& path) { return statIs(path, 
 bool PosixFileSystem::folderExists(const std::string& path) { return statIs(path, S_IFDIR); }
 
 Result<std::string> PosixFileSystem::readFile(const std::string& path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.open()) return Result<std::string>::failure(setLastErrorFromErrno());
-    std::string bytes;
-    char buffer[65536];
-    while (true) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return Result<std::string>::failure(setLastErrorFromErrno());
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    return {bytes, winerr::success};
+    return readWholeFile(path);
 }
 
 ErrorCode PosixFileSystem::writeFile(const std::string& path, const std::string& bytes) {

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "errno_map.h"
+#include "file_bytes.h"
 #include "unique_fd.h"
 
 namespace platform::posix {
@@ -63,15 +64,7 @@ ErrorCode PosixLauncherFiles::find(const std::string& path) {
 Result<std::string> PosixLauncherFiles::readWritable(const std::string& path) {
     Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
     if (!fd.open()) return Result<std::string>::failure(setLastErrorFromErrno());
-    std::string bytes;
-    char buffer[8192];
-    while (true) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return Result<std::string>::failure(setLastErrorFromErrno());
-        if (n == 0) return {bytes, winerr::success};
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
+    return readToEnd(fd.get());
 }
 
 }  // namespace platform::posix

@@ -6,9 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-
 #include "errno_map.h"
+#include "file_bytes.h"
 #include "registry_values.h"
 #include "stand_in_files.h"
 #include "unique_fd.h"
@@ -35,15 +34,7 @@ bool isFolder(const std::string& path) {
 
 // Lines of the values file; a missing file is a key without values.
 std::string readValues(const std::string& folder) {
-    std::string text;
-    if (FILE* file = std::fopen((folder + "/values").c_str(), "rb")) {
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            text.append(buffer, n);
-        std::fclose(file);
-    }
-    return text;
+    return readWholeFile(folder + "/values").value;
 }
 
 // Walks the lines; `visit` gets the name and the stored "TYPE:data".
@@ -61,17 +52,6 @@ void forEachLine(const std::string& text, Visit visit) {
             visit(std::string(), std::string(), line);
         start = end + 1;
     }
-}
-
-ErrorCode replaceValues(const std::string& folder, const std::string& text) {
-    const std::string temporary = folder + "/values.new";
-    Fd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!fd.open()) return setLastErrorFromErrno();
-    if (::write(fd.get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()))
-        return setLastErrorFromErrno();
-    if (::close(fd.release()) != 0) return setLastErrorFromErrno();
-    return ::rename(temporary.c_str(), (folder + "/values").c_str()) == 0 ? winerr::success
-                                                                          : setLastErrorFromErrno();
 }
 
 }  // namespace
@@ -141,7 +121,7 @@ ErrorCode PosixRegistry::setValue(RegistryHandle key, const std::string& name,
                     }
                 });
     if (!replaced) text += name + "=" + *stored + "\n";
-    return replaceValues(folder, text);
+    return replaceFileAtomically(folder + "/values", text);
 }
 
 }  // namespace platform::posix

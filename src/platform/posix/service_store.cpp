@@ -5,16 +5,15 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 
 #include "errno_map.h"
+#include "file_bytes.h"
 #include "stand_in_files.h"
 
 namespace platform::posix {
@@ -23,11 +22,12 @@ namespace {
 using Fields = std::map<std::string, std::string>;
 
 Result<Fields> readFields(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Result<Fields>::failure(setLastErrorFromErrno());
+    const auto text = readWholeFile(path);
+    if (!text.ok()) return Result<Fields>::failure(text.error);
     Fields fields;
+    std::istringstream lines(text.value);
     std::string line;
-    while (std::getline(in, line)) {
+    while (std::getline(lines, line)) {
         const auto equals = line.find('=');
         if (equals == std::string::npos) continue;
         fields[line.substr(0, equals)] = unescapeLineValue(line.substr(equals + 1));
@@ -35,24 +35,10 @@ Result<Fields> readFields(const std::string& path) {
     return {fields, winerr::success};
 }
 
-// Written beside the target and renamed over it, so that a reader never
-// sees half a file.
 ErrorCode writeFields(const std::string& path, const Fields& fields) {
-    const std::string temporary = path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return setLastErrorFromErrno();
-        for (const auto& [key, value] : fields)
-            out << key << '=' << escapeLineValue(value) << '\n';
-        out.flush();
-        if (!out) return setLastError(winerr::writeFault);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const ErrorCode code = setLastErrorFromErrno();
-        ::unlink(temporary.c_str());
-        return code;
-    }
-    return winerr::success;
+    std::string text;
+    for (const auto& [key, value] : fields) text += key + '=' + escapeLineValue(value) + '\n';
+    return replaceFileAtomically(path, text);
 }
 
 std::uint32_t number(const Fields& fields, const std::string& key, std::uint32_t fallback = 0) {
