@@ -6,9 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <stdexcept>
 
 namespace servicetests {
 namespace {
@@ -27,17 +25,12 @@ void killServiceProcesses(const std::string& root) {
 }  // namespace
 
 MachineFixture::MachineFixture() {
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/hv-machine-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-    ::setenv("HARVELLA_SYSTEM_ROOT", root_.c_str(), 1);
+    ::setenv("HARVELLA_SYSTEM_ROOT", root().c_str(), 1);
 }
 
 MachineFixture::~MachineFixture() {
-    killServiceProcesses(root_);
+    killServiceProcesses(root());
     ::unsetenv("HARVELLA_SYSTEM_ROOT");
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
 }
 
 ToolRun runShell(const std::string& commandLine) {
@@ -62,19 +55,8 @@ ToolRun sc(const std::string& arguments) {
     return runShell(binDir() + "/harvella-sc " + arguments);
 }
 
-std::string binDir() {
-    return HARVELLA_BIN_DIR;
-}
-
 std::string testService(const std::string& name, const std::string& mode) {
     return binDir() + "/svc_test_service " + name + " " + mode;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 }  // namespace servicetests
