@@ -12,8 +12,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -22,33 +20,18 @@ extern char** environ;
 namespace launchertest {
 
 LauncherMachine::LauncherMachine() {
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/launcher-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
     std::filesystem::create_directories(installFolder() + "/run");
-    ::setenv("HARVELLA_SYSTEM_ROOT", root_.c_str(), 1);
+    ::setenv("HARVELLA_SYSTEM_ROOT", root().c_str(), 1);
 }
 
 LauncherMachine::~LauncherMachine() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
+    ::unsetenv("HARVELLA_SYSTEM_ROOT");
 }
 
 void LauncherMachine::setProductValues(const std::string& valuesFileText) {
-    const std::string key = root_ + "/registry/HKEY_LOCAL_MACHINE/SOFTWARE/Brenwick/Harvella";
+    const std::string key = root() + "/registry/HKEY_LOCAL_MACHINE/SOFTWARE/Brenwick/Harvella";
     std::filesystem::create_directories(key);
     writeFile(key + "/values", valuesFileText);
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 bool exists(const std::string& path) {
@@ -65,6 +48,21 @@ unsigned short freeLoopbackPort() {
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&where), &size);
     ::close(fd);
     return ntohs(where.sin_port);
+}
+
+PortListener::PortListener(const char* address) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = ::inet_addr(address);
+    socklen_t size = sizeof where;
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&where), sizeof where);
+    ::listen(fd_, 1);
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&where), &size);
+    port_ = std::to_string(ntohs(where.sin_port));
+}
+
+PortListener::~PortListener() {
+    ::close(fd_);
 }
 
 BackgroundProgram::BackgroundProgram(const std::string& program, const std::string& argument) {

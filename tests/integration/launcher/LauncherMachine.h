@@ -5,29 +5,45 @@
 
 #include <string>
 
+#include "support/TestSupport.h"
+
 namespace launchertest {
+
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class LauncherMachine {
 public:
     LauncherMachine();
     ~LauncherMachine();
-    LauncherMachine(const LauncherMachine&) = delete;
-    LauncherMachine& operator=(const LauncherMachine&) = delete;
 
-    const std::string& root() const { return root_; }
-    std::string installFolder() const { return root_ + "/install"; }
+    const std::string& root() const { return folder_.path(); }
+    std::string installFolder() const { return root() + "/install"; }
     // Writes the product key's values file as an installer script would.
     void setProductValues(const std::string& valuesFileText);
 
 private:
-    std::string root_;
+    testsupport::TempFolder folder_;
 };
 
-void writeFile(const std::string& path, const std::string& bytes);
-std::string readFile(const std::string& path);
 bool exists(const std::string& path);
 // A TCP port on 127.0.0.1 that was free a moment ago.
 unsigned short freeLoopbackPort();
+
+// A listening socket on the address and a port of the kernel's choice, held
+// for the object's life.
+class PortListener {
+public:
+    explicit PortListener(const char* address);
+    ~PortListener();
+    PortListener(const PortListener&) = delete;
+    PortListener& operator=(const PortListener&) = delete;
+    const std::string& port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    std::string port_;
+};
 
 struct Outcome {
     int exitCode = -1;

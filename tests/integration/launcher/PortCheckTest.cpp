@@ -1,10 +1,6 @@
 // The port check through real sockets, and the login page through xdg-open.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -17,26 +13,7 @@
 
 namespace {
 
-// A listening socket on the address and a port of the kernel's choice.
-class Listener {
-public:
-    explicit Listener(const char* address) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_addr.s_addr = ::inet_addr(address);
-        socklen_t size = sizeof where;
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&where), sizeof where);
-        ::listen(fd_, 1);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&where), &size);
-        port_ = std::to_string(ntohs(where.sin_port));
-    }
-    ~Listener() { ::close(fd_); }
-    const std::string& port() const { return port_; }
-
-private:
-    int fd_;
-    std::string port_;
-};
+using launchertest::PortListener;
 
 class PortCheckOnRealSockets : public ::testing::Test {
 protected:
@@ -45,14 +22,14 @@ protected:
 };
 
 TEST_F(PortCheckOnRealSockets, APortHeldOnLoopbackIsTakenThereAndForEveryAddress) {
-    const Listener listener("127.0.0.1");
+    const PortListener listener("127.0.0.1");
     EXPECT_FALSE(Harvella::canBindPort(network, "127.0.0.1", listener.port()));
     EXPECT_FALSE(Harvella::isPortFree(network, "127.0.0.1", listener.port()));
     EXPECT_FALSE(Harvella::isPortFree(network, "0.0.0.0", listener.port()));
 }
 
 TEST_F(PortCheckOnRealSockets, APortHeldOnEveryAddressIsTakenOnLoopbackToo) {
-    const Listener listener("0.0.0.0");
+    const PortListener listener("0.0.0.0");
     EXPECT_FALSE(Harvella::isPortFree(network, "0.0.0.0", listener.port()));
     EXPECT_FALSE(Harvella::isPortFree(network, "127.0.0.1", listener.port()));
 }

@@ -1,18 +1,13 @@
 // Install, start, stop and remove of the Harvella service through ServiceMan
 // on the Linux stand-in, with the service process hosting the sample Java
 // server in the real JVM.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <thread>
 
+#include "LauncherMachine.h"
+#include "clock.h"
 #include "platform/launcher_services.h"
 #include "platform/service_manager.h"
 #include "service/ServiceMan.h"
@@ -25,121 +20,62 @@ namespace svc = platform::svc;
 const std::string serviceHost = std::string(HARVELLA_BIN_DIR) + "/harvella_service_host";
 const std::string classes = std::string(LAUNCHER_FIXTURES_DIR) + "/classes";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-class SteadyClock final : public platform::Clock {
-public:
-    std::chrono::milliseconds monotonicNow() override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now().time_since_epoch());
-    }
-    platform::LocalTime localNow() override { return {}; }
-    void sleep(std::chrono::milliseconds duration) override {
-        std::this_thread::sleep_for(duration);
-    }
-};
-
 class ServiceHostFile final : public platform::ProgramFile {
 public:
     platform::Result<std::string> modulePath(std::size_t) override { return {serviceHost, 0}; }
 };
 
-class CountingListener final : public ServiceMan::ProgressListener {
+class FinishListener final : public ServiceMan::ProgressListener {
 public:
-    int total = 0, position = 0;
     bool finished = false;
-    void setTotal(int t) override {
-        total = t;
-        position = 0;
-        finished = false;
-    }
-    void advance(int n) override { position = std::min(total, position + n); }
-    void step() override { advance(1); }
-    void finish() override {
-        position = total;
-        finished = true;
-    }
-};
-
-// A listening socket on 127.0.0.1 that holds a port for the test's length.
-class PortHolder {
-public:
-    PortHolder() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof where;
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&where), sizeof where);
-        ::listen(fd_, 1);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&where), &size);
-        port_ = ntohs(where.sin_port);
-    }
-    ~PortHolder() { ::close(fd_); }
-    unsigned short port() const { return port_; }
-
-private:
-    int fd_ = -1;
-    unsigned short port_ = 0;
+    void setTotal(int) override { finished = false; }
+    void advance(int) override {}
+    void step() override {}
+    void finish() override { finished = true; }
 };
 
 class HarvellaServiceLife : public ::testing::Test {
 protected:
     HarvellaServiceLife() {
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/hv-life-XXXXXX";
-        root = ::mkdtemp(pattern.data());
-        install = root + "/install";
-        std::filesystem::create_directories(install + "/run");
-        ::setenv("HARVELLA_SYSTEM_ROOT", root.c_str(), 1);
-        const std::string key = root + "/registry/HKEY_LOCAL_MACHINE/SOFTWARE/Brenwick/Harvella";
-        std::filesystem::create_directories(key);
-        writeFile(key + "/values", "InstallPath=REG_SZ:" + install + "\nJavaPath=REG_SZ:" +
-                                       HARVELLA_JAVA_HOME + "\nStartupClassPath=REG_SZ:" + classes +
-                                       "\nStartupClassName=REG_SZ:sample.server.SampleServer\n");
+        machine.setProductValues("InstallPath=REG_SZ:" + install + "\nJavaPath=REG_SZ:" +
+                                 HARVELLA_JAVA_HOME + "\nStartupClassPath=REG_SZ:" + classes +
+                                 "\nStartupClassName=REG_SZ:sample.server.SampleServer\n");
     }
     ~HarvellaServiceLife() override {
         // A test that failed half-way leaves nothing running behind.
         try {
-            CountingListener ignored;
+            FinishListener ignored;
             ServiceMan::stop(context, ignored);
         } catch (const Harvella::HarvellaError&) {
         }
-        ::unsetenv("HARVELLA_SYSTEM_ROOT");
         std::error_code ignored;
         // start made the installation folder current.
         std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
-        std::filesystem::remove_all(root, ignored);
     }
 
-    void configurePort(unsigned short port) {
-        writeFile(install + "/harvella.config",
-                  "IPaddress=127.0.0.1\nHTTPPort=" + std::to_string(port) + "\n");
+    void configurePort(const std::string& port) {
+        launchertest::writeFile(install + "/harvella.config",
+                                "IPaddress=127.0.0.1\nHTTPPort=" + port + "\n");
     }
     platform::ServiceStatus status() {
         return ServiceMan::openService(context, "Harvella")->queryStatus().value;
     }
-    std::string eventLog() { return readFile(root + "/eventlog/Application.log"); }
+    std::string eventLog() {
+        return launchertest::readFile(machine.root() + "/eventlog/Application.log");
+    }
 
-    std::string root, install;
+    launchertest::LauncherMachine machine;
+    const std::string install = machine.installFolder();
     std::unique_ptr<platform::ServiceManager> manager = platform::makeSystemServiceManager();
     std::unique_ptr<platform::LauncherSystem> launcher = platform::makeLauncherServices();
     ServiceHostFile program;
-    SteadyClock clock;
+    platform::posix::PosixClock clock;
     ServiceMan::Context context{*manager, program, launcher->services(), clock};
-    CountingListener listener;
+    FinishListener listener;
 };
 
 TEST_F(HarvellaServiceLife, InstallStartStopAndRemoveWithTheRealJvm) {
-    configurePort(0);
+    configurePort("0");
     ServiceMan::install(context);
     ASSERT_TRUE(ServiceMan::exists(context, "Harvella"));
     EXPECT_EQ(ServiceMan::openService(context, "Harvella")->queryConfig().value.commandLine,
@@ -168,10 +104,10 @@ TEST_F(HarvellaServiceLife, InstallStartStopAndRemoveWithTheRealJvm) {
 }
 
 TEST_F(HarvellaServiceLife, ServerThatFailsOnATakenPortEndsWith1101AndThePortMessage) {
-    PortHolder taken;
-    configurePort(taken.port());
+    const launchertest::PortListener taken("127.0.0.1");
+    const std::string port = taken.port();
+    configurePort(port);
     ServiceMan::install(context);
-    const std::string port = std::to_string(taken.port());
     try {
         ServiceMan::start(context, listener);
         FAIL() << "the service started on a taken port";
