@@ -49,11 +49,6 @@ TEST_F(MySQLVersionCheck, AnOldClientAnswersOneWithTheVersionAndItsLineBreak) {
     expectNoTemporaryFileLeft();
 }
 
-TEST_F(MySQLVersionCheck, AnAnswerWithoutDistribIsReadByItsFirstNumber) {
-    installClient("echo 'mysql  Ver 8.0.30 for Win64 on x86_64'\n");
-    EXPECT_EQ(check().exitCode, 0);
-}
-
 TEST_F(MySQLVersionCheck, AMissingOrFailingClientAnswersTwo) {
     auto run = check();
     EXPECT_EQ(run.exitCode, 2);

@@ -111,19 +111,6 @@ TEST_F(MySQLDumps, ARealDumpFitsInsideItsEstimate) {
     EXPECT_NE(testsupport::readFile(dump).find("Zoë"), std::string::npos);
 }
 
-TEST_F(MySQLDumps, AFailedDumpLeavesNoFileAndRaisesTheToolsError) {
-    const std::string dump = install / "dump.sql";
-    try {
-        manager->DumpMySQLDatabase(root("qt_no_such_db"), dump, true);
-        FAIL() << "expected a failure record";
-    } catch (const Quimbo::FailureRecord& failure) {
-        EXPECT_NE(failure.number, 0);
-        EXPECT_NE(failure.description.find("qt_no_such_db"), std::string::npos)
-            << failure.description;
-    }
-    EXPECT_FALSE(std::filesystem::exists(dump));
-}
-
 TEST_F(MySQLDumps, NoPasswordAppearsInTheProcessListWhileADumpRuns) {
     const std::string db = createDatabase(
         "create table t (id int, v varchar(200));"
