@@ -4,7 +4,6 @@
 #include "frontend/ErrorReporting.h"
 #include "frontend/IOError.h"
 #include "frontend/LauncherErrors.h"
-#include "frontend/ServiceErrors.h"
 
 namespace {
 
@@ -18,16 +17,6 @@ TEST(HarvellaErrorText, FullMessageAppendsTheCodeUnlessItIsMinusOne) {
               "Failed [ErrorCode: -2147024894]");
     EXPECT_EQ(HarvellaError(1234567, "Big").getFullMessage(), "Big [ErrorCode: 1234567]");
     EXPECT_EQ(HarvellaError("x").getErrorCode(), -1);
-}
-
-TEST(HarvellaErrorText, FamilyMembersKeepTheBaseRenderingAndAreCaughtAsTheBase) {
-    try {
-        throw Harvella::ServiceMan::ServiceStartupError(1066, "Could not start: ");
-    } catch (const HarvellaError& error) {
-        EXPECT_EQ(error.getMessage(), "Could not start: ");
-        EXPECT_EQ(error.getFullMessage(), "Could not start:  [ErrorCode: 1066]");
-    }
-    EXPECT_EQ(Harvella::JavaError("boom").getFullMessage(), "boom");
 }
 
 TEST(IOErrorText, MessageJoinsPrefixAndFileAndFullMessageAlwaysHasTheCode) {

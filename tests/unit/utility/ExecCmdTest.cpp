@@ -47,22 +47,21 @@ TEST(ExecCmd, TheProgramOfALineWithoutTwoQuotesIsTheWholeLine) {
     EXPECT_EQ(ProgramOfCommandLine("run \"a b\" \"c\""), "a b");
 }
 
-TEST(ExecCmd, UnzipHandlerAnswersNoOnceDiskFullAppearsAndAtEveryLaterSlice) {
-    fakes::FakeServices fake;
-    fake.processes.children.push_back({{"", "", "", ""}, {"", "error: disk full?", "", ""}, 50, "", 0});
-    UnzipUtilTimeoutHandler handler;
-    std::string err, out;
-    EXPECT_EQ(ExecCmd(fake.services, "unzip", err, out, &handler), 50);
-    EXPECT_EQ(fake.processes.children[0].inputReceived, "n\r\nn\r\n");
-}
-
-TEST(ExecCmd, UnzipHandlerIgnoresOtherTextsAndOtherCases) {
-    fakes::FakeServices fake;
-    fake.processes.children.push_back({{"", "", ""}, {"Disk Full", "disk is full", ""}, 0, "", 0});
-    UnzipUtilTimeoutHandler handler;
-    std::string err, out;
-    ExecCmd(fake.services, "unzip", err, out, &handler);
-    EXPECT_EQ(fake.processes.children[0].inputReceived, "");
+TEST(ExecCmd, UnzipHandlerAnswersNoFromTheDiskFullPromptOnAndOnlyToIt) {
+    const struct {
+        std::vector<std::string> err;
+        std::string answers;
+    } cases[] = {{{"", "error: disk full?", "", ""}, "n\r\nn\r\n"},
+                 {{"Disk Full", "disk is full", ""}, ""}};
+    for (const auto& c : cases) {
+        fakes::FakeServices fake;
+        fake.processes.children.push_back(
+            {std::vector<std::string>(c.err.size()), c.err, 0, "", 0});
+        UnzipUtilTimeoutHandler handler;
+        std::string err, out;
+        ExecCmd(fake.services, "unzip", err, out, &handler);
+        EXPECT_EQ(fake.processes.children[0].inputReceived, c.answers) << "after " << c.err[1];
+    }
 }
 
 TEST(ExecCmd, FailuresRaisedByTheHandlerPropagate) {

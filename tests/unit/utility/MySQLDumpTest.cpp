@@ -4,36 +4,16 @@
 
 #include <regex>
 
-#include "fakes/FakeMySQLClient.h"
+#include "MySQLClientFixture.h"
 #include "frame/FailureRecord.h"
-#include "mysql/MySQLManager.h"
 
 namespace {
 
 using fakes::FakeMySQLClient;
-using fakes::FakeServices;
 using Quimbo::MySQLManager;
 
-class MySQLDump : public ::testing::Test {
+class MySQLDump : public MySQLClientFixture {
 protected:
-    void SetUp() override {
-        fake.files.folders.insert("/m");
-        fake.files.folders.insert("/m/bin");
-        fake.files.files["/m/bin/mysql"] = "";
-        fake.files.folders.insert("/dumps");
-        manager.Initialize(fso);
-    }
-    std::size_t temporaries() const {
-        std::size_t count = 0;
-        for (const auto& entry : fake.files.files)
-            count += entry.first.rfind("/tmp/", 0) == 0;
-        return count;
-    }
-
-    FakeServices fake;
-    FakeMySQLClient client{fake};
-    Quimbo::FileSystemObject fso{fake.files, fake.random, fake.services.conventions};
-    MySQLManager manager{fake.services};
     Quimbo::MySQLConnection server{"/m", "127.0.0.1", "27351", "root", "s3cret", "db"};
 };
 

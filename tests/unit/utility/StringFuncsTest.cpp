@@ -16,11 +16,6 @@ bool allLetters(const std::string& text) {
     return true;
 }
 
-TEST(StringFuncs, QuoteWrapsWithoutEscaping) {
-    EXPECT_EQ(Quote(""), "\"\"");
-    EXPECT_EQ(Quote("a \"b\""), "\"a \"b\"\"");
-}
-
 TEST(StringFuncs, RandomLettersRedrawsUntilALetterAndReseedsEveryCall) {
     fakes::FakeRandom random;
     // 0.0 -> 0 -> 50 ('2', redrawn); 0.55 -> 67 'C'; 0.8 -> 98 'b'; 0.75 -> 92 (redrawn); 1.0 -> 122 'z'
