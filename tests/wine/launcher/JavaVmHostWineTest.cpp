@@ -1,5 +1,7 @@
 // The Win32 loading and calling path of the JVM host under Wine, with the
-// test jvm.dll in place of a Java runtime, and the port check on WinSock.
+// test jvm.dll in place of a Java runtime, and the port check on WinSock. The
+// host's failure texts are the same code as on Linux, tested there with the
+// real JVM.
 #include <winsock2.h>
 
 #include <windows.h>
@@ -8,11 +10,11 @@
 
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "platform/launcher_services.h"
 #include "runtime/LauncherSettings.h"
 #include "runtime/PortCheck.h"
+#include "support/PortListener.h"
 #include "support/WineSupport.h"
 
 namespace {
@@ -29,21 +31,10 @@ bool waitForFile(const std::string& path, bool present) {
     return false;
 }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class JavaVmHostUnderWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* folder :
-             {"java", "java\\bin", "java\\bin\\server", "install", "install\\run"})
-            winesupport::makeFolder(temp / folder);
-        winesupport::copyFile(winesupport::fixturesFolder() + "\\launcher\\jvm.dll",
-                              temp / "java\\bin\\server\\jvm.dll");
+        winesupport::installTestJvm(temp);
         ::SetEnvironmentVariableA("TEST_JVM_LOG", (temp / "jvm.log").c_str());
     }
     void TearDown() override {
@@ -51,17 +42,10 @@ protected:
         ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath);
     }
     void install(const std::string& className) {
-        HKEY key = nullptr;
-        ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath, &key),
-                  ERROR_SUCCESS);
-        const std::string values[][2] = {{"JavaPath", temp / "java"},
-                                         {"StartupClassPath", "C:\\Harvella\\lib\\server.jar"},
-                                         {"StartupClassName", className}};
-        for (const auto& value : values)
-            ::RegSetValueExA(key, value[0].c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(value[1].c_str()),
-                             static_cast<DWORD>(value[1].size() + 1));
-        ::RegCloseKey(key);
+        ASSERT_TRUE(winesupport::setMachineStrings(
+            Harvella::productKeyPath, {{"JavaPath", temp / "java"},
+                                       {"StartupClassPath", "C:\\Harvella\\lib\\server.jar"},
+                                       {"StartupClassName", className}}));
     }
     std::string runnerCommand() {
         return "\"" + winesupport::fixturesFolder() + "\\launcher\\jvm_host_runner.exe\" \"" +
@@ -94,7 +78,7 @@ TEST_F(JavaVmHostUnderWine, LoadsJvmDllFromBinServerAndRunsUntilTheStopMarker) {
     ASSERT_TRUE(ended) << "the host did not return after the stop marker";
     EXPECT_EQ(exitCode, 0u);
     EXPECT_FALSE(exists(temp / "install\\run\\running"));
-    const std::string log = readText(temp / "jvm.log");
+    const std::string log = winesupport::readFile(temp / "jvm.log");
     EXPECT_NE(log.find("loaded in " + (temp / "java\\bin") + "\n"), std::string::npos) << log;
     EXPECT_NE(log.find("CreateJavaVM 65540 -Djava.class.path=C:\\Harvella\\lib\\server.jar "
                        "-Dorg.mortbay.http.HttpRequest.maxFormContentSize=-1 -Xrs\n"),
@@ -104,61 +88,19 @@ TEST_F(JavaVmHostUnderWine, LoadsJvmDllFromBinServerAndRunsUntilTheStopMarker) {
     EXPECT_NE(log.find("DestroyJavaVM\n"), std::string::npos) << log;
 }
 
-TEST_F(JavaVmHostUnderWine, AnUncaughtExceptionReachesTheHostAsAJavaError) {
-    install("sample.server.FailingServer");
-    const auto run = winesupport::runProgram(runnerCommand());
-    EXPECT_EQ(run.exitCode, 2) << run.out << run.err;
-    EXPECT_EQ(run.out, "JavaError: Database connection refused");
-}
-
-TEST_F(JavaVmHostUnderWine, AMissingJvmDllIsReportedWithItsPathAndCode126) {
-    install("sample.server.SampleServer");
-    ::DeleteFileA((temp / "java\\bin\\server\\jvm.dll").c_str());
-    const auto run = winesupport::runProgram(runnerCommand());
-    EXPECT_EQ(run.out, "HarvellaError: Could not load jvm.dll file using path: " +
-                           (temp / "java\\bin\\server\\jvm.dll") + " [ErrorCode: 126]");
-}
-
-// A listening socket on the address and a port of the system's choice.
-class Listener {
-public:
-    explicit Listener(const char* address) {
-        WSADATA data;
-        ::WSAStartup(MAKEWORD(2, 2), &data);
-        socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_addr.s_addr = ::inet_addr(address);
-        int size = sizeof where;
-        ::bind(socket_, reinterpret_cast<sockaddr*>(&where), sizeof where);
-        ::listen(socket_, 1);
-        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&where), &size);
-        port_ = std::to_string(ntohs(where.sin_port));
-    }
-    ~Listener() {
-        ::closesocket(socket_);
-        ::WSACleanup();
-    }
-    const std::string& port() const { return port_; }
-
-private:
-    SOCKET socket_;
-    std::string port_;
-};
-
 TEST(PortCheckUnderWine, ATakenPortCannotBeBoundAndAFreedOneCan) {
     const auto system = platform::makeLauncherServices();
     platform::Network& network = system->services().network;
     std::string port;
     {
-        const Listener loopback("127.0.0.1");
-        port = loopback.port();
+        const winesupport::PortListener loopback("127.0.0.1");
+        port = std::to_string(loopback.port());
         EXPECT_FALSE(Harvella::canBindPort(network, "127.0.0.1", port));
         EXPECT_FALSE(Harvella::isPortFree(network, "0.0.0.0", port));
     }
     EXPECT_TRUE(Harvella::canBindPort(network, "127.0.0.1", port));
-    const Listener everywhere("0.0.0.0");
-    EXPECT_FALSE(Harvella::isPortFree(network, "0.0.0.0", everywhere.port()));
+    const winesupport::PortListener everywhere("0.0.0.0");
+    EXPECT_FALSE(Harvella::isPortFree(network, "0.0.0.0", std::to_string(everywhere.port())));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/service_manager.h"
 #include "runtime/LauncherSettings.h"
 #include "service/ServiceMan.h"
+#include "support/PortListener.h"
 #include "support/WineSupport.h"
 
 namespace {
@@ -49,53 +50,15 @@ public:
     void finish() override { finished = true; }
 };
 
-// A listening socket on 127.0.0.1 that holds a port for the test's length.
-class PortHolder {
-public:
-    PortHolder() {
-        WSADATA data;
-        ::WSAStartup(MAKEWORD(2, 2), &data);
-        socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_addr.s_addr = ::inet_addr("127.0.0.1");
-        int size = sizeof where;
-        ::bind(socket_, reinterpret_cast<sockaddr*>(&where), sizeof where);
-        ::listen(socket_, 1);
-        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&where), &size);
-        port_ = ntohs(where.sin_port);
-    }
-    ~PortHolder() {
-        ::closesocket(socket_);
-        ::WSACleanup();
-    }
-    unsigned short port() const { return port_; }
-
-private:
-    SOCKET socket_ = INVALID_SOCKET;
-    unsigned short port_ = 0;
-};
-
 class HarvellaServiceUnderWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* folder :
-             {"java", "java\\bin", "java\\bin\\server", "install", "install\\run"})
-            winesupport::makeFolder(temp / folder);
-        winesupport::copyFile(winesupport::fixturesFolder() + "\\launcher\\jvm.dll",
-                              temp / "java\\bin\\server\\jvm.dll");
-        HKEY key = nullptr;
-        ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath, &key),
-                  ERROR_SUCCESS);
-        const std::string values[][2] = {{"InstallPath", temp / "install"},
-                                         {"JavaPath", temp / "java"},
-                                         {"StartupClassPath", "C:\\Harvella\\lib\\server.jar"},
-                                         {"StartupClassName", "sample.server.SampleServer"}};
-        for (const auto& value : values)
-            ::RegSetValueExA(key, value[0].c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(value[1].c_str()),
-                             static_cast<DWORD>(value[1].size() + 1));
-        ::RegCloseKey(key);
+        winesupport::installTestJvm(temp);
+        ASSERT_TRUE(winesupport::setMachineStrings(
+            Harvella::productKeyPath, {{"InstallPath", temp / "install"},
+                                       {"JavaPath", temp / "java"},
+                                       {"StartupClassPath", "C:\\Harvella\\lib\\server.jar"},
+                                       {"StartupClassName", "sample.server.SampleServer"}}));
         configurePort(18080);
     }
     void TearDown() override {
@@ -117,12 +80,7 @@ protected:
             << "IPaddress=127.0.0.1\r\nHTTPPort=" << port << "\r\n";
     }
     void useServerClass(const std::string& className) {
-        HKEY key = nullptr;
-        ::RegOpenKeyA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath, &key);
-        ::RegSetValueExA(key, "StartupClassName", 0, REG_SZ,
-                         reinterpret_cast<const BYTE*>(className.c_str()),
-                         static_cast<DWORD>(className.size() + 1));
-        ::RegCloseKey(key);
+        winesupport::setMachineStrings(Harvella::productKeyPath, {{"StartupClassName", className}});
     }
     platform::ServiceStatus status() {
         return ServiceMan::openService(context, "Harvella")->queryStatus().value;
@@ -176,7 +134,7 @@ TEST_F(HarvellaServiceUnderWine, ServerFailuresEndWithTheServiceSpecificCodes) {
               "Service Harvella has been started and then stopped unexpectedly with exit code: "
               "1100. Refer to the event log for more details.");
 
-    PortHolder taken;
+    const winesupport::PortListener taken("127.0.0.1");
     configurePort(taken.port());
     EXPECT_EQ(startFailure(), "Port " + std::to_string(taken.port()) +
                                   " on IP address 127.0.0.1 is already occupied. Please run "

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <chrono>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "platform/platform.h"
@@ -110,6 +112,30 @@ bool dismissMessageBox(const std::string& caption, unsigned timeoutMs) {
         ::Sleep(50);
     }
     return false;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void installTestJvm(const TempFolder& folder) {
+    for (const char* name : {"java", "java\\bin", "java\\bin\\server", "install", "install\\run"})
+        makeFolder(folder / name);
+    copyFile(fixturesFolder() + "\\launcher\\jvm.dll", folder / "java\\bin\\server\\jvm.dll");
+}
+
+bool setMachineStrings(const std::string& keyPath,
+                       const std::vector<std::pair<std::string, std::string>>& values) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str(), &key) != ERROR_SUCCESS) return false;
+    for (const auto& [name, text] : values)
+        ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>(text.size() + 1));
+    ::RegCloseKey(key);
+    return true;
 }
 
 }  // namespace winesupport

@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/process.h"
 
@@ -35,6 +37,13 @@ std::string fixturesFolder();
 void makeFolder(const std::string& path);
 void copyFile(const std::string& from, const std::string& to);
 std::size_t countFilesStartingWith(const std::string& folder, const std::string& prefix);
+std::string readFile(const std::string& path);
+// Lays out java\bin\server\jvm.dll (the test jvm.dll) and install\run in the folder.
+void installTestJvm(const TempFolder& folder);
+// Writes string values (REG_SZ) under HKEY_LOCAL_MACHINE, creating the key;
+// false when the key cannot be created.
+bool setMachineStrings(const std::string& keyPath,
+                       const std::vector<std::pair<std::string, std::string>>& values);
 
 // Waits for a launched child's end, at most timeoutMs; false when it still runs.
 bool waitForExit(platform::ChildProcess& child, unsigned timeoutMs);
