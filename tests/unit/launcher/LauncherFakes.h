@@ -6,9 +6,21 @@
 #include <vector>
 
 #include "fakes/FailureSchedule.h"
+#include "frontend/LauncherErrors.h"
 #include "platform/launcher_services.h"
 
 namespace launcherfakes {
+
+// The full message of the Error that the call throws; "(nothing thrown)" otherwise.
+template <class Error = Harvella::HarvellaError, class Call>
+std::string fullMessageOf(Call&& call) {
+    try {
+        call();
+    } catch (const Error& error) {
+        return error.getFullMessage();
+    }
+    return "(nothing thrown)";
+}
 
 // Keys by path, each a map of values; records which handles are still open.
 class FakeRegistry final : public platform::Registry {

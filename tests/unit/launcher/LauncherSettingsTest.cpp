@@ -35,27 +35,16 @@ TEST_F(LauncherSettings, GettersReadTheProductKeyAndCloseIt) {
 
 TEST_F(LauncherSettings, WrongTypeMissingValueAndMissingKeyRaiseTheirErrors) {
     registry.keys[productKey]["JavaPath"] = {platform::regtype::dword, std::string(4, '\0')};
-    try {
-        Harvella::getJavaPath(registry);
-        FAIL() << "a REG_DWORD path was accepted";
-    } catch (const Harvella::HarvellaError& error) {
-        EXPECT_EQ(error.getFullMessage(), "Invalid type of the value: JavaPath");
-    }
-    try {
-        Harvella::getInstallPath(registry);
-        FAIL() << "a missing value was accepted";
-    } catch (const Harvella::CannotReadRegistryKeyValueError& error) {
-        EXPECT_EQ(error.getFullMessage(),
-                  "Cannot read registry key value: InstallPath [ErrorCode: 2]");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf([&] { Harvella::getJavaPath(registry); }),
+              "Invalid type of the value: JavaPath");
+    EXPECT_EQ(launcherfakes::fullMessageOf<Harvella::CannotReadRegistryKeyValueError>(
+                  [&] { Harvella::getInstallPath(registry); }),
+              "Cannot read registry key value: InstallPath [ErrorCode: 2]");
     EXPECT_TRUE(registry.openHandles.empty()) << "the key stays open after a failed read";
     registry.keys.clear();
-    try {
-        Harvella::getInstallPath(registry);
-        FAIL() << "a missing key was accepted";
-    } catch (const Harvella::RegistryKeyNotFoundError& error) {
-        EXPECT_EQ(error.getFullMessage(), "Cannot open registry key: SOFTWARE\\Brenwick\\Harvella");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf<Harvella::RegistryKeyNotFoundError>(
+                  [&] { Harvella::getInstallPath(registry); }),
+              "Cannot open registry key: SOFTWARE\\Brenwick\\Harvella");
 }
 
 TEST_F(LauncherSettings, ValuesUpToTheBufferAreReadAndLargerOnesFail) {
@@ -86,22 +75,14 @@ TEST_F(LauncherSettings, WritesStoreExpandableStringsWithTheirNulAndFourByteNumb
 
 TEST_F(LauncherSettings, FailedCreateAndWriteCarryTheStatus) {
     registry.creates.failOnCall(1, 5);
-    try {
-        Harvella::RegistryKey::openOrCreate(registry, "SYSTEM\\X");
-        FAIL();
-    } catch (const Harvella::RegistryCreationError& error) {
-        EXPECT_EQ(error.getFullMessage(),
-                  "Failed to create registry key: SYSTEM\\X [ErrorCode: 5]");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf<Harvella::RegistryCreationError>(
+                  [&] { Harvella::RegistryKey::openOrCreate(registry, "SYSTEM\\X"); }),
+              "Failed to create registry key: SYSTEM\\X [ErrorCode: 5]");
     auto key = Harvella::RegistryKey::openOrCreate(registry, "SYSTEM\\X");
     registry.writes.failOnCall(1, 1021);
-    try {
-        key.setDwordValue("CategoryCount", 6);
-        FAIL();
-    } catch (const Harvella::CannotWriteRegistryKeyValueError& error) {
-        EXPECT_EQ(error.getFullMessage(),
-                  "Cannot write registry key value: CategoryCount [ErrorCode: 1021]");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf<Harvella::CannotWriteRegistryKeyValueError>(
+                  [&] { key.setDwordValue("CategoryCount", 6); }),
+              "Cannot write registry key value: CategoryCount [ErrorCode: 1021]");
 }
 
 TEST_F(LauncherSettings, FioIgnoresExistingAndMissingFilesAndReportsOtherFailures) {
@@ -111,12 +92,9 @@ TEST_F(LauncherSettings, FioIgnoresExistingAndMissingFilesAndReportsOtherFailure
     EXPECT_EQ(files.files["C:\\run\\running"], "kept");
     Fio::deleteFile(files, "C:\\run\\stop");
     files.creates.failOnCall(files.creates.calls() + 1, 3);
-    try {
-        Fio::createFile(files, "C:\\gone\\x");
-        FAIL();
-    } catch (const Fio::IOError& error) {
-        EXPECT_EQ(error.getFullMessage(), "Could not create file: C:\\gone\\x [ErrorCode: 3]");
-    }
+    EXPECT_EQ(
+        launcherfakes::fullMessageOf<Fio::IOError>([&] { Fio::createFile(files, "C:\\gone\\x"); }),
+        "Could not create file: C:\\gone\\x [ErrorCode: 3]");
     files.deletes.failOnCall(files.deletes.calls() + 1, 32);
     EXPECT_THROW(Fio::deleteFile(files, "C:\\run\\running"), Fio::IOError);
     files.denied.insert("C:\\secret");
@@ -173,13 +151,9 @@ TEST_F(ConfigReader, ValuesAreNotTrimmedAndMatchCaseSensitively) {
 }
 
 TEST_F(ConfigReader, MissingAndReadOnlyFilesAreReportedAsNotExisting) {
-    try {
-        HarvellaConfig config(fakes.services, "C:\\Harvella");
-        FAIL();
-    } catch (const Harvella::HarvellaConfigNotFoundError& error) {
-        EXPECT_EQ(error.getFullMessage(),
-                  "Harvella configuration file does not exist: C:\\Harvella\\harvella.config");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf<Harvella::HarvellaConfigNotFoundError>(
+                  [&] { HarvellaConfig config(fakes.services, "C:\\Harvella"); }),
+              "Harvella configuration file does not exist: C:\\Harvella\\harvella.config");
     fakes.files.files["C:\\Harvella\\harvella.config"] = "HTTPPort=1";
     fakes.files.readOnly.insert("C:\\Harvella\\harvella.config");
     HarvellaConfig config(fakes.services, "C:\\Harvella");

@@ -107,21 +107,13 @@ TEST_F(LoginPage, AnOtherAddressOpensTheHostNameOrTheAddressWithoutOne) {
 
 TEST_F(LoginPage, FailuresCarryTheirCodes) {
     fakes.network.startupError = 10091;
-    try {
-        openedWith("IPaddress=10.0.0.2\nHTTPPort=80\n");
-        FAIL();
-    } catch (const Harvella::HarvellaError& error) {
-        EXPECT_EQ(error.getFullMessage(), "Failed to initialize WinSock DLL. [ErrorCode: 10091]");
-    }
+    EXPECT_EQ(
+        launcherfakes::fullMessageOf([&] { openedWith("IPaddress=10.0.0.2\nHTTPPort=80\n"); }),
+        "Failed to initialize WinSock DLL. [ErrorCode: 10091]");
     fakes.shell.result = 32;
-    try {
-        openedWith("IPaddress=0.0.0.0\nHTTPPort=80\n");
-        FAIL();
-    } catch (const Harvella::HarvellaError& error) {
-        EXPECT_EQ(error.getFullMessage(),
-                  "Failed to open URL in the default browser: http://localhost:80/login.do "
-                  "[ErrorCode: 32]");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf([&] { openedWith("IPaddress=0.0.0.0\nHTTPPort=80\n"); }),
+              "Failed to open URL in the default browser: http://localhost:80/login.do "
+              "[ErrorCode: 32]");
     fakes.files.files.clear();
     EXPECT_THROW(Harvella::openLoginPage(fakes.services, 0), Harvella::HarvellaConfigNotFoundError);
 }

@@ -72,14 +72,10 @@ TEST_F(ServiceManInstall, WaitsThreeTimesForADeletionThatDoesNotTakeEffect) {
 
 TEST_F(ServiceManInstall, RefusesToReplaceARunningService) {
     manager.add("Harvella", {statusOf(svc::running)}).config.commandLine = "old";
-    try {
-        ServiceMan::install(context);
-        FAIL() << "install over a running service succeeded";
-    } catch (const ServiceMan::ServiceInstallationError& error) {
-        EXPECT_EQ(error.getFullMessage(),
-                  "Harvella service is running now and cannot be installed or re-installed.\r\n"
-                  "Please stop the service and try again.");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceInstallationError>(
+                  [&] { ServiceMan::install(context); }),
+              "Harvella service is running now and cannot be installed or re-installed.\r\n"
+              "Please stop the service and try again.");
     EXPECT_EQ(manager.services["Harvella"].config.commandLine, "old");
     EXPECT_EQ(countOf(journal, "delete Harvella"), 0u);
     EXPECT_EQ(countOf(journal, "create Harvella"), 0u);
@@ -87,35 +83,24 @@ TEST_F(ServiceManInstall, RefusesToReplaceARunningService) {
 
 TEST_F(ServiceManInstall, LockFailureStopsBeforeCreating) {
     manager.lockError = 1055;
-    try {
-        ServiceMan::install(context);
-        FAIL() << "install without the database lock succeeded";
-    } catch (const ServiceMan::ServiceInstallationError& error) {
-        EXPECT_EQ(error.getFullMessage(),
-                  "Failed to obtain lock for services database. [ErrorCode: 1055]");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceInstallationError>(
+                  [&] { ServiceMan::install(context); }),
+              "Failed to obtain lock for services database. [ErrorCode: 1055]");
     EXPECT_EQ(countOf(journal, "create Harvella"), 0u);
 }
 
 TEST_F(ServiceManInstall, ModuleNameFailureHasItsOwnText) {
     program.path = platform::Result<std::string>::failure(122);
-    try {
-        ServiceMan::install(context);
-        FAIL() << "install without a module name succeeded";
-    } catch (const Harvella::HarvellaError& error) {
-        EXPECT_EQ(error.getFullMessage(), "Could not obtain the module's name.");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf([&] { ServiceMan::install(context); }),
+              "Could not obtain the module's name.");
 }
 
 TEST_F(ServiceManInstall, RemoveOfAMissingServiceIsQuiet) {
     EXPECT_NO_THROW(ServiceMan::remove(context));
     manager.add("Harvella", {statusOf(svc::stopped)}).removeError = 1072;
-    try {
-        ServiceMan::remove(context);
-        FAIL() << "a failed delete went unreported";
-    } catch (const ServiceMan::ServiceRemovingError& error) {
-        EXPECT_EQ(error.getFullMessage(), "Could not remove the service. [ErrorCode: 1072]");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceRemovingError>(
+                  [&] { ServiceMan::remove(context); }),
+              "Could not remove the service. [ErrorCode: 1072]");
 }
 
 TEST_F(ServiceManInstall, OpenServiceTellsMissingFromFailing) {
@@ -123,19 +108,11 @@ TEST_F(ServiceManInstall, OpenServiceTellsMissingFromFailing) {
     manager.openError = platform::winerr::invalidName;
     EXPECT_FALSE(ServiceMan::exists(context, "bad\\name"));
     manager.openError = 5;
-    try {
-        ServiceMan::exists(context, "Harvella");
-        FAIL() << "access denied was taken for a missing service";
-    } catch (const Harvella::HarvellaError& error) {
-        EXPECT_EQ(error.getFullMessage(), "Failed to call OpenService. [ErrorCode: 5]");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf([&] { ServiceMan::exists(context, "Harvella"); }),
+              "Failed to call OpenService. [ErrorCode: 5]");
     manager.connectError = 5;
-    try {
-        ServiceMan::openService(context, "Harvella");
-        FAIL() << "a refused manager went unreported";
-    } catch (const Harvella::HarvellaError& error) {
-        EXPECT_EQ(error.getFullMessage(), "Failed to call OpenSCManager. [ErrorCode: 5]");
-    }
+    EXPECT_EQ(launcherfakes::fullMessageOf([&] { ServiceMan::openService(context, "Harvella"); }),
+              "Failed to call OpenSCManager. [ErrorCode: 5]");
 }
 
 }  // namespace

@@ -10,16 +10,6 @@ namespace ServiceMan = Harvella::ServiceMan;
 class ServiceManStart : public ServiceManFixture {};
 class ServiceManStop : public ServiceManFixture {};
 
-template <class Error>
-std::string messageOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const Error& error) {
-        return error.getFullMessage();
-    }
-    return "(nothing thrown)";
-}
-
 TEST_F(ServiceManStart, StartsTheServiceThenWaitsForTheRunningMarker) {
     manager.add("Harvella", {statusOf(svc::startPending), statusOf(svc::running)});
     markerAppearsAfterSleeps(11 + 3);
@@ -61,7 +51,7 @@ TEST_F(ServiceManStart, DependenciesStartFirstEachWithItsShareOfSteps) {
         }
         manager.add("Harvella", runningFromStart());
         manager.dependOn("Harvella", names);
-        const std::string message = messageOf<ServiceMan::ServiceStartupError>(
+        const std::string message = launcherfakes::fullMessageOf<ServiceMan::ServiceStartupError>(
             [&] { ServiceMan::start(context, listener); });
         EXPECT_EQ(message, "Timeout starting service: Dep0") << count << " dependencies";
         EXPECT_EQ(countOf(journal, "query Dep0"), static_cast<std::size_t>(share + 6))
@@ -90,14 +80,9 @@ TEST_F(ServiceManStart, RunningDependenciesAreAcceptedAndStartedInOrder) {
 TEST_F(ServiceManStart, AlreadyRunningServiceFailsBeforeAnyProgress) {
     manager.add("Harvella", runningFromStart()).startError =
         platform::winerr::serviceAlreadyRunning;
-    EXPECT_THROW(
-        try {
-            ServiceMan::start(context, listener);
-        } catch (const ServiceMan::ServiceAlreadyStartedError& e) {
-            EXPECT_EQ(e.getFullMessage(), "Service is already running: Harvella");
-            throw;
-        },
-        ServiceMan::ServiceAlreadyStartedError);
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceAlreadyStartedError>(
+                  [&] { ServiceMan::start(context, listener); }),
+              "Service is already running: Harvella");
     EXPECT_EQ(journal, (Journal{"setTotal 120", "start Harvella"}));
 }
 
@@ -119,7 +104,7 @@ TEST_F(ServiceManStart, ServiceThatStopsReportsItsExitCode) {
     };
     for (const auto& c : cases) {
         manager.add("Harvella", {statusOf(svc::startPending), c.stopped});
-        EXPECT_EQ(messageOf<ServiceMan::ServiceStartupError>(
+        EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceStartupError>(
                       [&] { ServiceMan::start(context, listener); }),
                   c.message);
     }
@@ -127,33 +112,33 @@ TEST_F(ServiceManStart, ServiceThatStopsReportsItsExitCode) {
 
 TEST_F(ServiceManStart, FailuresOfTheManagerCarryTheirCodes) {
     manager.add("Harvella", runningFromStart()).startError = 1058;
-    EXPECT_EQ(
-        messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
-        "Could not start the service: Harvella [ErrorCode: 1058]");
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceStartupError>(
+                  [&] { ServiceMan::start(context, listener); }),
+              "Could not start the service: Harvella [ErrorCode: 1058]");
     manager.add("Harvella", runningFromStart()).queryError = 6;
     manager.services["Harvella"].startError = 0;
-    EXPECT_EQ(
-        messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
-        "Could not start the service: Harvella [ErrorCode: 6]");
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceStartupError>(
+                  [&] { ServiceMan::start(context, listener); }),
+              "Could not start the service: Harvella [ErrorCode: 6]");
     manager.services.clear();
-    EXPECT_EQ(
-        messageOf<ServiceMan::ServiceNotFoundError>([&] { ServiceMan::start(context, listener); }),
-        "Unable to locate service by name: Harvella");
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceNotFoundError>(
+                  [&] { ServiceMan::start(context, listener); }),
+              "Unable to locate service by name: Harvella");
 }
 
 TEST_F(ServiceManStart, TimesOutAfterSeventyPollsWithoutTenRunning) {
     manager.add("Harvella", {statusOf(svc::startPending)});
-    EXPECT_EQ(
-        messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
-        "Timeout starting service: Harvella");
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceStartupError>(
+                  [&] { ServiceMan::start(context, listener); }),
+              "Timeout starting service: Harvella");
     EXPECT_EQ(countOf(journal, "query Harvella"), 70u);
 }
 
 TEST_F(ServiceManStart, TimesOutWhenTheServerNeverCreatesItsMarker) {
     manager.add("Harvella", runningFromStart());
-    EXPECT_EQ(
-        messageOf<ServiceMan::ServiceStartupError>([&] { ServiceMan::start(context, listener); }),
-        "Timeout starting service.");
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceStartupError>(
+                  [&] { ServiceMan::start(context, listener); }),
+              "Timeout starting service.");
     EXPECT_EQ(countOf(journal, "sleep 500"), 10u + 60u);
     EXPECT_EQ(countOf(journal, "finish"), 0u);
 }
@@ -174,21 +159,21 @@ TEST_F(ServiceManStop, ServiceThatIsNotRunningIsReported) {
     for (const platform::ErrorCode code :
          {platform::winerr::serviceNotActive, platform::winerr::serviceCannotAcceptCtrl}) {
         manager.add("Harvella", {statusOf(svc::stopped)}).controlError = code;
-        EXPECT_EQ(messageOf<ServiceMan::ServiceAlreadyStoppedError>(
+        EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceAlreadyStoppedError>(
                       [&] { ServiceMan::stop(context, listener); }),
                   "Service is not running: Harvella");
     }
     manager.add("Harvella", {statusOf(svc::running)}).controlError = 5;
-    EXPECT_EQ(
-        messageOf<ServiceMan::ServiceShutdownError>([&] { ServiceMan::stop(context, listener); }),
-        "Could not stop the service: Harvella [ErrorCode: 5]");
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceShutdownError>(
+                  [&] { ServiceMan::stop(context, listener); }),
+              "Could not stop the service: Harvella [ErrorCode: 5]");
 }
 
 TEST_F(ServiceManStop, TimesOutAfterFortyOnePolls) {
     manager.add("Harvella", {statusOf(svc::stopPending)});
-    EXPECT_EQ(
-        messageOf<ServiceMan::ServiceShutdownError>([&] { ServiceMan::stop(context, listener); }),
-        "Timeout stopping service: Harvella");
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceShutdownError>(
+                  [&] { ServiceMan::stop(context, listener); }),
+              "Timeout stopping service: Harvella");
     EXPECT_EQ(countOf(journal, "query Harvella"), 41u);
 
     // Each of two dependencies gets 40 / 2 polls and one more.
@@ -197,9 +182,9 @@ TEST_F(ServiceManStop, TimesOutAfterFortyOnePolls) {
     manager.add("A", {statusOf(svc::stopPending)});
     manager.add("B", {statusOf(svc::stopPending)});
     manager.dependOn("Harvella", {"A", "B"});
-    EXPECT_EQ(
-        messageOf<ServiceMan::ServiceShutdownError>([&] { ServiceMan::stop(context, listener); }),
-        "Timeout stopping service: A");
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceShutdownError>(
+                  [&] { ServiceMan::stop(context, listener); }),
+              "Timeout stopping service: A");
     EXPECT_EQ(countOf(journal, "query A"), 21u);
 }
 

@@ -2,7 +2,7 @@
 // the step operations' failure records and the dump steps.
 #include <gtest/gtest.h>
 
-#include "fakes/FakeMySQLClient.h"
+#include "MySQLClientFixture.h"
 #include "frame/FailureRecord.h"
 #include "frame/MainModule.h"
 #include "mysql/MySQLDBInstaller.h"
@@ -137,38 +137,24 @@ TEST_F(MySQLDBInstallerTest, StepOperationsRaiseTheirNumbersWithTheRunsTexts) {
     client.respond = [](const std::string&) {
         return FakeMySQLClient::Reply{"", "ERROR 1005 (HY000): (errno: 121)\n", 1};
     };
-    try {
-        installer.ExecScriptOrRaise("harvella", "/s.sql", "Creating schema", "root", "pw", 2010);
-        FAIL() << "expected a failure record";
-    } catch (const FailureRecord& failure) {
-        EXPECT_EQ(failure.number, 2010);
-        EXPECT_EQ(failure.source,
-                  "Creating schema:\r\nError: ERROR 1005 (HY000): (errno: 121)\n\r\n");
-        EXPECT_EQ(failure.description, "");
-    }
+    EXPECT_EQ(
+        raisedBy([&] {
+            installer.ExecScriptOrRaise("harvella", "/s.sql", "Creating schema", "root", "pw",
+                                        2010);
+        }),
+        Raised(2010, "Creating schema:\r\nError: ERROR 1005 (HY000): (errno: 121)\n\r\n", ""));
     EXPECT_EQ(client.runs.back().options,
               "[client]\nport=-1\nhost=127.0.0.1\nuser=root\npassword=pw\ndatabase=harvella\n");
-    try {
-        installer.ExecUpdateOrRaise("", "grant all;", "root", "pw", 2007);
-        FAIL() << "expected a failure record";
-    } catch (const FailureRecord& failure) {
-        EXPECT_EQ(failure.number, 2007);
-        EXPECT_EQ(failure.source, "");
-        EXPECT_EQ(failure.description, "ERROR 1005 (HY000): (errno: 121)\n");
-    }
+    EXPECT_EQ(raisedBy([&] { installer.ExecUpdateOrRaise("", "grant all;", "root", "pw", 2007); }),
+              Raised(2007, "", "ERROR 1005 (HY000): (errno: 121)\n"));
     client.respond = [](const std::string&) { return FakeMySQLClient::Reply{"", "", 0}; };
     EXPECT_NO_THROW(installer.ExecUpdateOrRaise("", "select 1;", "root", "pw", 2007));
 
     fake.processes.onLaunch = nullptr;
     fake.processes.children.push_back(fakes::ScriptedChild{{""}, {"no such service"}, 2});
-    try {
-        installer.RunCommandOrRaise("net start x", "start MySQL Service", 2005);
-        FAIL() << "expected a failure record";
-    } catch (const FailureRecord& failure) {
-        EXPECT_EQ(failure.number, 2005);
-        EXPECT_EQ(failure.source, "start MySQL Service");
-        EXPECT_EQ(failure.description, "no such service");
-    }
+    EXPECT_EQ(
+        raisedBy([&] { installer.RunCommandOrRaise("net start x", "start MySQL Service", 2005); }),
+        Raised(2005, "start MySQL Service", "no such service"));
 }
 
 class MySQLDumpSteps : public MySQLDBInstallerTest {
@@ -232,14 +218,8 @@ TEST_F(MySQLDumpSteps, ShortFreeSpaceRaises2019WithTheRequiredBytes) {
     steps.createDumpsFolder();
     client.dump = [](const std::string&) { return FakeMySQLClient::Reply{"0123456789", "", 0}; };
     fake.files.freeBytes = 11;
-    try {
-        steps.dumpDatabase("harvella");
-        FAIL() << "expected a failure record";
-    } catch (const FailureRecord& failure) {
-        EXPECT_EQ(failure.number, 2019);
-        EXPECT_EQ(failure.source, "Dump database harvella");
-        EXPECT_EQ(failure.description, "Not enough space for dumping harvella");
-    }
+    EXPECT_EQ(raisedBy([&] { steps.dumpDatabase("harvella"); }),
+              Raised(2019, "Dump database harvella", "Not enough space for dumping harvella"));
     // A 10-byte schema dump and no tables: 12.5, rounded half to even.
     EXPECT_EQ(installer.requiredDumpSpace(), "12");
     EXPECT_TRUE(dumpedDatabases().empty());
@@ -252,27 +232,14 @@ TEST_F(MySQLDumpSteps, AFailingDumpOrListIsReportedAs2013) {
         if (line.find("--no-data") != std::string::npos) return FakeMySQLClient::Reply{"x", "", 0};
         return FakeMySQLClient::Reply{"", "mysqldump: Error 2013: Lost connection\n", 2};
     };
-    try {
-        steps.dumpDatabase("harvella");
-        FAIL() << "expected a failure record";
-    } catch (const FailureRecord& failure) {
-        EXPECT_EQ(failure.number, 2013);
-        EXPECT_EQ(failure.source, "Dump database harvella");
-        EXPECT_EQ(failure.description, "mysqldump: Error 2013: Lost connection\n");
-    }
+    EXPECT_EQ(raisedBy([&] { steps.dumpDatabase("harvella"); }),
+              Raised(2013, "Dump database harvella", "mysqldump: Error 2013: Lost connection\n"));
     EXPECT_EQ(installer.dumpFilePath(), "");
 
     client.respond = [](const std::string&) {
         return FakeMySQLClient::Reply{"", "ERROR 1045: Access denied\n", 1};
     };
-    try {
-        steps.dumpAll();
-        FAIL() << "expected a failure record";
-    } catch (const FailureRecord& failure) {
-        EXPECT_EQ(failure.number, 2013);
-        EXPECT_EQ(failure.source, "");
-        EXPECT_EQ(failure.description, "ERROR 1045: Access denied\n");
-    }
+    EXPECT_EQ(raisedBy([&] { steps.dumpAll(); }), Raised(2013, "", "ERROR 1045: Access denied\n"));
 }
 
 TEST_F(MySQLDumpSteps, TheProductDatabaseIsDumpedOnlyWhenItExistsAndProgressMovesEitherWay) {

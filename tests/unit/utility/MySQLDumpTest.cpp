@@ -42,14 +42,8 @@ TEST_F(MySQLDump, AFailedDumpDeletesItsPartialFileAndRaisesTheExitCodeWithStanda
     client.dump = [](const std::string&) {
         return FakeMySQLClient::Reply{"-- partial", "mysqldump: Got error: 1049\n", 2};
     };
-    try {
-        manager.DumpMySQLDatabase(server, "/dumps/d.dmp", true);
-        FAIL() << "expected a failure record";
-    } catch (const Quimbo::FailureRecord& failure) {
-        EXPECT_EQ(failure.number, 2);
-        EXPECT_EQ(failure.source, "");
-        EXPECT_EQ(failure.description, "mysqldump: Got error: 1049\n");
-    }
+    EXPECT_EQ(raisedBy([&] { manager.DumpMySQLDatabase(server, "/dumps/d.dmp", true); }),
+              Raised(2, "", "mysqldump: Got error: 1049\n"));
     EXPECT_FALSE(fake.files.fileExists("/dumps/d.dmp"));
     EXPECT_EQ(temporaries(), 0u);
 }
