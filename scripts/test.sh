@@ -42,7 +42,10 @@ cleanup() {
 }
 trap cleanup EXIT
 export DISPLAY="$display"
+# A new prefix goes on settling after wineboot returns; until its wineserver has
+# ended, a second services.exe can answer every other service-manager call.
 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed"; status=1; }
+wineserver -w
 ctest --test-dir build-win32 -L wine --output-on-failure --timeout 900 || status=1
 
 cd "$root"
