@@ -1,4 +1,6 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -14,6 +16,18 @@ namespace fakes {
 struct ProcessExited {
     int code;
 };
+
+// The exit code the call ends the program with; -1 (and a test failure) when it returns.
+template <class Call>
+int exitCodeOf(Call&& call) {
+    try {
+        call();
+    } catch (const ProcessExited& exited) {
+        return exited.code;
+    }
+    ADD_FAILURE() << "the program was expected to end";
+    return -1;
+}
 
 class FakeConsole final : public platform::Console {
 public:

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "RaisedBy.h"
 #include "fakes/FakeServices.h"
 #include "frame/ConfigFileManager.h"
-#include "frame/FailureRecord.h"
 
 namespace {
 
@@ -156,12 +156,10 @@ TEST(RootPasswordFile, WritingStoresTheLinePrivatelyOrRaisesAndKeepsTheOldOne) {
 
     files.fake.files.writes.failOnCall(files.fake.files.writes.calls() + 1,
                                        platform::winerr::accessDenied);
-    try {
-        files.config.WriteRootPwdInConfig("/inst/data.ptc", "new");
-        FAIL() << "expected Permission denied";
-    } catch (const Quimbo::FailureRecord& failure) {
-        EXPECT_EQ(failure.number, 70);
-    }
+    EXPECT_EQ(
+        std::get<0>(raisedBy([&] { files.config.WriteRootPwdInConfig("/inst/data.ptc", "new"); })),
+        70)
+        << "Permission denied";
     EXPECT_EQ(files.fake.files.files["/inst/data.ptc"], "abcdefgs$3\\cretABCDEFGHIJK\r\n");
 }
 

@@ -102,11 +102,7 @@ TEST(ExitWithCode, WritesTheFirst1023CharactersInOneWriteThenEnds) {
     fakes::FakeConsole console;
     std::string message(2000, 'm');
     message[1022] = 'L';
-    try {
-        ExitWithCode(console, 2011, message);
-    } catch (const fakes::ProcessExited& exited) {
-        EXPECT_EQ(exited.code, 2011);
-    }
+    EXPECT_EQ(fakes::exitCodeOf([&] { ExitWithCode(console, 2011, message); }), 2011);
     ASSERT_EQ(console.outWrites.size(), 1u);
     EXPECT_EQ(console.outWrites[0].size(), 1023u);
     EXPECT_EQ(console.outWrites[0].back(), 'L');
@@ -115,12 +111,7 @@ TEST(ExitWithCode, WritesTheFirst1023CharactersInOneWriteThenEnds) {
 TEST(ExitWithCode, IgnoresAFailedWriteAndStillEnds) {
     fakes::FakeConsole console;
     console.writeError = platform::winerr::invalidHandle;
-    try {
-        ExitWithCode(console, 1, "text");
-        FAIL() << "the process must end";
-    } catch (const fakes::ProcessExited& exited) {
-        EXPECT_EQ(exited.code, 1);
-    }
+    EXPECT_EQ(fakes::exitCodeOf([&] { ExitWithCode(console, 1, "text"); }), 1);
 }
 
 }  // namespace

@@ -3,25 +3,10 @@
 // on top of them, as the client and dump tests share them.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
+#include "RaisedBy.h"
 #include "fakes/FakeMySQLClient.h"
-#include "frame/FailureRecord.h"
 #include "frame/FileSystemObject.h"
 #include "mysql/MySQLManager.h"
-
-using Raised = std::tuple<std::int32_t, std::string, std::string>;
-
-// The number, source and description of the failure record the call raises.
-template <class Call>
-Raised raisedBy(Call&& call) {
-    try {
-        call();
-    } catch (const Quimbo::FailureRecord& failure) {
-        return {failure.number, failure.source, failure.description};
-    }
-    return {0, "(nothing raised)", ""};
-}
 
 class MySQLClientFixture : public ::testing::Test {
 protected:

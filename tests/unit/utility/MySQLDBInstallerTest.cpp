@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "MySQLClientFixture.h"
-#include "frame/FailureRecord.h"
 #include "frame/MainModule.h"
 #include "mysql/MySQLDBInstaller.h"
 
@@ -27,8 +26,6 @@ namespace {
 
 using fakes::FakeMySQLClient;
 using fakes::FakeServices;
-using fakes::ProcessExited;
-using Quimbo::FailureRecord;
 
 constexpr platform::WindowHandle progressBar = 15;
 constexpr platform::WindowHandle actionLabel = 14;
@@ -82,12 +79,8 @@ TEST_F(MySQLDBInstallerTest, AnyCountButSeventeenShowsTheMessageAndTouchesNothin
         Quimbo::MySQLDBInstaller other(local.services);
         Quimbo::Args some = fields("InstallMySQL", "");
         some.resize(static_cast<std::size_t>(count));
-        try {
-            other.Initialize(some, count);
-            ADD_FAILURE() << "expected the program to end for " << count << " fields";
-        } catch (const ProcessExited& exited) {
-            EXPECT_EQ(exited.code, 0);
-        }
+        EXPECT_EQ(fakes::exitCodeOf([&] { other.Initialize(some, count); }), 0)
+            << count << " fields";
         EXPECT_EQ(local.messageBoxes.shown,
                   std::vector<std::string>{"MySQL DB installation requires 17 parameters!"});
         EXPECT_TRUE(local.windows.calls.empty());
@@ -99,12 +92,7 @@ TEST(MySQLDBAction, ADispatchedLineWithAllFieldsReportsTheFlowsAsNotAvailable) {
     fake.console.line =
         "1|/inst|MySQL|harvella.config|11|12|13|14|15|16|InstallMySQL|/pt|/uz|/pkg|"
         "mysql-pkg|HvMySQL|";
-    try {
-        Quimbo::Main(fake.services);
-        FAIL() << "expected the program to end";
-    } catch (const ProcessExited& exited) {
-        EXPECT_EQ(exited.code, 1);
-    }
+    EXPECT_EQ(fakes::exitCodeOf([&] { Quimbo::Main(fake.services); }), 1);
     EXPECT_NE(fake.console.err.find("not available"), std::string::npos) << fake.console.err;
     EXPECT_TRUE(fake.processes.commandLines.empty());
 }

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
+#include "RaisedBy.h"
 #include "fakes/FakeServices.h"
-#include "frame/FailureRecord.h"
 #include "frame/guiManager.h"
 
 namespace {
@@ -34,15 +32,7 @@ std::string joined(const Calls& calls) {
     return text;
 }
 
-int exitCodeOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const fakes::ProcessExited& exited) {
-        return exited.code;
-    }
-    ADD_FAILURE() << "the process was expected to end";
-    return -1;
-}
+using fakes::exitCodeOf;
 
 TEST(guiManagerRtf, WrapsTheTextInABlackOrRedArialDocument) {
     EXPECT_EQ(guiManager::MakeRTFStr("Done", false),
@@ -77,12 +67,7 @@ TEST(guiManagerOperations, ForwardReadsThePositionAndSetsTheSum) {
 TEST(guiManagerOperations, ForwardBeyondSixteenBitsRaisesOverflowAndSetsNothing) {
     Page page;
     page.fake.windows.positions[5] = 100;
-    try {
-        page.gui.ForwardProgressBar(32767);
-        FAIL() << "expected Overflow";
-    } catch (const Quimbo::FailureRecord& failure) {
-        EXPECT_EQ(failure.number, 6);
-    }
+    EXPECT_EQ(std::get<0>(raisedBy([&] { page.gui.ForwardProgressBar(32767); })), 6) << "Overflow";
     EXPECT_EQ(page.calls(), (Calls{"send 5 1032 0 0"}));
 }
 
@@ -162,12 +147,9 @@ TEST(guiManagerInitialize, TakesHandlesGivenAsTextAndRejectsOthers) {
     EXPECT_EQ(page.calls(), (Calls{"send 16 1026 7 0"}));  // 15.5 rounds half to even
     for (const auto& [text, number] : std::vector<std::pair<std::string, int>>{
              {"abc", 13}, {"", 13}, {"0x10", 13}, {"3000000000", 6}}) {
-        try {
-            page.gui.Initialize(text, "1", "1", "1", "1", 1);
-            ADD_FAILURE() << "no error for \"" << text << "\"";
-        } catch (const Quimbo::FailureRecord& failure) {
-            EXPECT_EQ(failure.number, number) << "for \"" << text << "\"";
-        }
+        EXPECT_EQ(std::get<0>(raisedBy([&] { page.gui.Initialize(text, "1", "1", "1", "1", 1); })),
+                  number)
+            << "for \"" << text << "\"";
     }
 }
 
