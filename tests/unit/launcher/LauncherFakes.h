@@ -79,7 +79,7 @@ class FakeLauncherFiles final : public platform::LauncherFiles {
 public:
     std::map<std::string, std::string> files;
     std::set<std::string> readOnly, denied;
-    fakes::FailureSchedule creates, deletes;
+    fakes::FailureSchedule creates;
 
     platform::ErrorCode createNew(const std::string& path) override {
         if (const auto e = creates.next()) return e;
@@ -88,7 +88,6 @@ public:
         return 0;
     }
     platform::ErrorCode deleteFile(const std::string& path) override {
-        if (const auto e = deletes.next()) return e;
         return files.erase(path) ? 0 : platform::winerr::fileNotFound;
     }
     platform::ErrorCode find(const std::string& path) override {

@@ -2,7 +2,6 @@
 
 #include "LauncherFakes.h"
 #include "frontend/LauncherErrors.h"
-#include "runtime/Fio.h"
 #include "runtime/HarvellaConfig.h"
 #include "runtime/LauncherSettings.h"
 #include "runtime/RegistryKey.h"
@@ -59,20 +58,6 @@ TEST_F(LauncherSettings, ValuesUpToTheBufferAreReadAndLargerOnesFail) {
     }
 }
 
-TEST_F(LauncherSettings, WritesStoreExpandableStringsWithTheirNulAndFourByteNumbers) {
-    {
-        auto key = Harvella::RegistryKey::openOrCreate(registry, "SYSTEM\\Sub");
-        key.setStringValue("EventMessageFile", "C:\\H\\m.dll");
-        key.setDwordValue("TypesSupported", 0x01020307);
-    }
-    const auto& values = registry.keys["SYSTEM\\Sub"];
-    EXPECT_EQ(values.at("EventMessageFile").type, platform::regtype::expandSz);
-    EXPECT_EQ(values.at("EventMessageFile").data, std::string("C:\\H\\m.dll\0", 11));
-    EXPECT_EQ(values.at("TypesSupported").type, platform::regtype::dword);
-    EXPECT_EQ(values.at("TypesSupported").data, std::string("\x07\x03\x02\x01", 4));
-    EXPECT_TRUE(registry.openHandles.empty());
-}
-
 TEST_F(LauncherSettings, FailedCreateAndWriteCarryTheStatus) {
     registry.creates.failOnCall(1, 5);
     EXPECT_EQ(launcherfakes::fullMessageOf<Harvella::RegistryCreationError>(
@@ -85,28 +70,6 @@ TEST_F(LauncherSettings, FailedCreateAndWriteCarryTheStatus) {
               "Cannot write registry key value: CategoryCount [ErrorCode: 1021]");
 }
 
-TEST_F(LauncherSettings, FioIgnoresExistingAndMissingFilesAndReportsOtherFailures) {
-    auto& files = fakes.files;
-    files.files["C:\\run\\running"] = "kept";
-    Fio::createFile(files, "C:\\run\\running");
-    EXPECT_EQ(files.files["C:\\run\\running"], "kept");
-    Fio::deleteFile(files, "C:\\run\\stop");
-    files.creates.failOnCall(files.creates.calls() + 1, 3);
-    EXPECT_EQ(
-        launcherfakes::fullMessageOf<Fio::IOError>([&] { Fio::createFile(files, "C:\\gone\\x"); }),
-        "Could not create file: C:\\gone\\x [ErrorCode: 3]");
-    files.deletes.failOnCall(files.deletes.calls() + 1, 32);
-    EXPECT_THROW(Fio::deleteFile(files, "C:\\run\\running"), Fio::IOError);
-    files.denied.insert("C:\\secret");
-    try {
-        Fio::fileExists(files, "C:\\secret");
-        FAIL();
-    } catch (const Fio::IOError& error) {
-        EXPECT_EQ(error.getMessage(), "Access denied on attempt to find file: C:\\secret");
-        EXPECT_EQ(error.getErrorCode(), 5);
-    }
-}
-
 class ConfigReader : public LauncherSettings {
 protected:
     std::string ip, port;
@@ -117,14 +80,6 @@ protected:
         port = config.getHTTPPort();
     }
 };
-
-TEST_F(ConfigReader, FindsTheFileWithOrWithoutTrailingSeparator) {
-    fakes.files.files["C:\\Harvella\\harvella.config"] = "";
-    EXPECT_EQ(HarvellaConfig(fakes.services, "C:\\Harvella").path(),
-              "C:\\Harvella\\harvella.config");
-    EXPECT_EQ(HarvellaConfig(fakes.services, "C:\\Harvella\\").path(),
-              "C:\\Harvella\\harvella.config");
-}
 
 TEST_F(ConfigReader, ReadsBothKeysAndTheLastMatchWins) {
     readWith("IPaddress=0.0.0.0\r\nHTTPPort=8080\r\n");

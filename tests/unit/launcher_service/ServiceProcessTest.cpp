@@ -156,19 +156,6 @@ TEST_F(ServiceProcessTest, StopRequestChecksTheRunningMarkerSixteenTimesAtMost) 
     EXPECT_EQ(dispatcher.reports.back().currentState, svc::stopPending);
 }
 
-TEST_F(ServiceProcessTest, StopRequestEndsAsSoonAsTheMarkerIsGone) {
-    process.serviceControlHandler(svc::controlStop);
-    EXPECT_EQ(countOf(journal, "sleep 1000"), 0u);
-
-    system.files.files[runningMarker] = "";
-    clock.afterSleep = [this] {
-        if (countOf(journal, "sleep 1000") == 3) system.files.files.erase(runningMarker);
-    };
-    process.serviceControlHandler(svc::controlStop);
-    EXPECT_EQ(countOf(journal, "sleep 1000"), 3u);
-    EXPECT_TRUE(errorEvents().empty());
-}
-
 TEST_F(ServiceProcessTest, StopMarkerThatCannotBeCreatedIsLoggedAndChangesNothing) {
     system.files.creates.failOnCall(1, 5);
     process.serviceControlHandler(svc::controlStop);
