@@ -41,12 +41,6 @@ protected:
         ::SetEnvironmentVariableA("TEST_JVM_LOG", nullptr);
         ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath);
     }
-    void install(const std::string& className) {
-        ASSERT_TRUE(winesupport::setMachineStrings(
-            Harvella::productKeyPath, {{"JavaPath", temp / "java"},
-                                       {"StartupClassPath", "C:\\Harvella\\lib\\server.jar"},
-                                       {"StartupClassName", className}}));
-    }
     std::string runnerCommand() {
         return "\"" + winesupport::fixturesFolder() + "\\launcher\\jvm_host_runner.exe\" \"" +
                (temp / "install") + "\"";
@@ -55,7 +49,10 @@ protected:
 };
 
 TEST_F(JavaVmHostUnderWine, LoadsJvmDllFromBinServerAndRunsUntilTheStopMarker) {
-    install("sample.server.SampleServer");
+    ASSERT_TRUE(winesupport::setMachineStrings(
+        Harvella::productKeyPath, {{"JavaPath", temp / "java"},
+                                   {"StartupClassPath", "C:\\Harvella\\lib\\server.jar"},
+                                   {"StartupClassName", "sample.server.SampleServer"}}));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
