@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "RaisedBy.h"
 #include "fakes/FakeServices.h"
 #include "frame/ExecCmdModule.h"
 #include "frame/ExitFuncsModule.h"
-#include "frame/FailureRecord.h"
 #include "frame/PipeFuncsModule.h"
 #include "frame/UnzipUtilTimeoutHandler.h"
 
@@ -81,21 +81,11 @@ TEST(WriteStdOut, RaisesOnAFailedOrShortWriteAndWritesNothingForEmptyText) {
     EXPECT_NO_THROW(WriteStdOut(console, ""));
     EXPECT_TRUE(console.outWrites.empty());
     console.writeLimit = 2;
-    try {
-        WriteStdOut(console, "abc");
-        FAIL();
-    } catch (const FailureRecord& failure) {
-        EXPECT_EQ(failure.number, 1002);
-        EXPECT_EQ(failure.description, "Incomplete write operation");
-    }
+    EXPECT_EQ(raisedBy([&] { WriteStdOut(console, "abc"); }),
+              Raised(1002, "WriteStdOut", "Incomplete write operation"));
     console.writeError = platform::winerr::invalidHandle;
-    try {
-        WriteStdOut(console, "abc");
-        FAIL();
-    } catch (const FailureRecord& failure) {
-        EXPECT_EQ(failure.number, 1001);
-        EXPECT_EQ(failure.description, "Unable to write to standard output");
-    }
+    EXPECT_EQ(raisedBy([&] { WriteStdOut(console, "abc"); }),
+              Raised(1001, "WriteStdOut", "Unable to write to standard output"));
 }
 
 TEST(ExitWithCode, WritesTheFirst1023CharactersInOneWriteThenEnds) {
