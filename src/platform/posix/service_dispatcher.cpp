@@ -53,6 +53,10 @@ public:
     }
 
     ErrorCode setStatus(const ServiceStatus& status) override {
+        if (status.currentState == svc::stopped) {
+            std::lock_guard<std::mutex> guard(mutex_);
+            stopReported_ = true;
+        }
         StoreLock lock;
         if (!lock.held()) return lock.error();
         auto stored = ServiceStore::readStatus(name_);
@@ -95,7 +99,7 @@ private:
         ControlHandler handler;
         {
             std::lock_guard<std::mutex> guard(mutex_);
-            handler = handler_;
+            if (!stopReported_) handler = handler_;
         }
         if (handler) handler(code);
         markHandled();
@@ -115,6 +119,10 @@ private:
     std::string name_;
     std::mutex mutex_;
     ControlHandler handler_;
+    // As on Windows, a service that has reported STOPPED gets no more controls:
+    // a second stop sent while it was stopping must not reach a handler whose
+    // state may have ended with the service's main.
+    bool stopReported_ = false;
 };
 
 }  // namespace

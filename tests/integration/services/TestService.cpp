@@ -46,7 +46,8 @@ ServiceStatus statusOf(std::uint32_t state, std::uint32_t checkPoint = 0) {
 
 void serve(platform::ServiceDispatcher& dispatcher, const std::string& name,
            const std::string& mode, std::uint32_t specific) {
-    StopSignal stop;
+    // Outlives serve(): a control read just as serve() returns may still run the handler.
+    static StopSignal stop;
     dispatcher.registerControlHandler(name, [&](std::uint32_t control) {
         if (control != svc::controlStop) return;
         if (mode == "slow") std::this_thread::sleep_for(std::chrono::seconds(1));
