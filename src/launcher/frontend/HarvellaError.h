@@ -3,6 +3,8 @@
 #include <exception>
 #include <string>
 
+#include "platform/error.h"
+
 namespace Harvella {
 
 // Root of the launcher's one exception family: thrown by value, caught by
@@ -27,5 +29,10 @@ private:
 
 // " [ErrorCode: N]" as the full messages append it.
 std::string errorCodeSuffix(std::int32_t errorCode);
+
+// A Windows error number as the family carries it: GetLastError's DWORD, signed.
+inline std::int32_t codeOf(platform::ErrorCode error) {
+    return static_cast<std::int32_t>(error);
+}
 
 }  // namespace Harvella

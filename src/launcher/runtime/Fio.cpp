@@ -1,11 +1,8 @@
 #include "runtime/Fio.h"
 
 namespace Fio {
-namespace {
-std::int32_t codeOf(platform::ErrorCode error) {
-    return static_cast<std::int32_t>(error);
-}
-}  // namespace
+
+using Harvella::codeOf;
 
 void createFile(platform::LauncherFiles& files, const std::string& path) {
     const platform::ErrorCode error = files.createNew(path);

@@ -11,10 +11,6 @@ namespace {
 using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
 using GetDefaultInitArgsFunction = jint(JNICALL*)(void*);
 
-std::int32_t codeOf(platform::ErrorCode error) {
-    return static_cast<std::int32_t>(error);
-}
-
 // A method returning a string, called on the throwable; "" when there is
 // none or the call itself throws.
 std::string callStringMethod(JNIEnv* env, jthrowable throwable, const char* name) {

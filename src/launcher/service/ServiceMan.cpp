@@ -21,10 +21,6 @@ constexpr std::size_t modulePathBuffer = 512;
 constexpr int deletionChecks = 3;
 constexpr std::chrono::milliseconds deletionPause{800};
 
-std::int32_t codeOf(platform::ErrorCode code) {
-    return static_cast<std::int32_t>(code);
-}
-
 // A stopped registration is deleted; a running one is refused.
 void deleteStoppedRegistration(Context& context) {
     auto manager = context.manager.connect(platform::svc::managerCreateService);

@@ -26,10 +26,6 @@ constexpr int markerChecks = 60;
 constexpr milliseconds markerInterval{500};
 constexpr int stopPollAdvance = 5;
 
-std::int32_t codeOf(platform::ErrorCode code) {
-    return static_cast<std::int32_t>(code);
-}
-
 [[noreturn]] void throwStoppedDuringStart(Context& context, const std::string& name,
                                           const platform::ServiceStatus& status) {
     const std::uint32_t exitCode = status.win32ExitCode == winerr::serviceSpecificError

@@ -6,21 +6,18 @@
 #include "runtime/PortCheck.h"
 #include "service/MarkerFiles.h"
 #include "service/ServiceExitCodes.h"
+#include "service/ServiceMan.h"
 
 namespace Harvella {
 namespace {
 
 namespace svc = platform::svc;
+using ServiceMan::serviceName;
 
-const char* const serviceName = "Harvella";
 constexpr std::uint32_t startPendingHint = 3000;
 constexpr std::uint32_t stopPendingHint = 15000;
 constexpr int runningMarkerSleeps = 15;
 constexpr std::chrono::milliseconds runningMarkerPause{1000};
-
-std::int32_t codeOf(platform::ErrorCode code) {
-    return static_cast<std::int32_t>(code);
-}
 
 }  // namespace
 
