@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "file_bytes.h"
 #include "scoped_handle.h"
 
 namespace platform::win32 {
@@ -76,12 +77,7 @@ Result<std::string> Win32FileSystem::readFile(const std::string& path) {
     FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return Result<std::string>::failure(::GetLastError());
-    std::string bytes;
-    char buffer[65536];
-    DWORD count = 0;
-    while (::ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr) && count > 0)
-        bytes.append(buffer, count);
-    return {bytes, ERROR_SUCCESS};
+    return {readToEnd(file.get()), ERROR_SUCCESS};
 }
 
 ErrorCode Win32FileSystem::writeFile(const std::string& path, const std::string& bytes) {

@@ -1,6 +1,7 @@
 // The launcher's file calls: CreateFileA, DeleteFileA, FindFirstFileA.
 #include <windows.h>
 
+#include "file_bytes.h"
 #include "launcher_seams.h"
 #include "scoped_handle.h"
 
@@ -45,12 +46,7 @@ Result<std::string> Win32LauncherFiles::readWritable(const std::string& path) {
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return Result<std::string>::failure(::GetLastError());
-    std::string bytes;
-    char buffer[8192];
-    DWORD count = 0;
-    while (::ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr) && count > 0)
-        bytes.append(buffer, count);
-    return {bytes, winerr::success};
+    return {readToEnd(file.get()), winerr::success};
 }
 
 }  // namespace platform::win32
