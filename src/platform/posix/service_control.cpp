@@ -32,25 +32,22 @@ bool endsWith(const std::string& text, const std::string& suffix) {
 }
 
 // Everything the child needs, built before fork: after it only system calls run.
+// The NULL-ended array the exec calls take; it points into `texts`.
+std::vector<char*> pointersTo(std::vector<std::string>& texts) {
+    std::vector<char*> result;
+    for (auto& text : texts)
+        result.push_back(text.data());
+    result.push_back(nullptr);
+    return result;
+}
+
 struct LaunchPlan {
     std::vector<std::string> words;
     std::vector<std::string> environment;
     std::string outputFile;
 
-    std::vector<char*> argv() {
-        std::vector<char*> result;
-        for (auto& word : words)
-            result.push_back(word.data());
-        result.push_back(nullptr);
-        return result;
-    }
-    std::vector<char*> envp() {
-        std::vector<char*> result;
-        for (auto& entry : environment)
-            result.push_back(entry.data());
-        result.push_back(nullptr);
-        return result;
-    }
+    std::vector<char*> argv() { return pointersTo(words); }
+    std::vector<char*> envp() { return pointersTo(environment); }
 };
 
 LaunchPlan planLaunch(const std::string& name, const StoredService& service) {
