@@ -37,7 +37,8 @@ Result<Fields> readFields(const std::string& path) {
 
 ErrorCode writeFields(const std::string& path, const Fields& fields) {
     std::string text;
-    for (const auto& [key, value] : fields) text += key + '=' + escapeLineValue(value) + '\n';
+    for (const auto& [key, value] : fields)
+        text += key + '=' + escapeLineValue(value) + '\n';
     return replaceFileAtomically(path, text);
 }
 
