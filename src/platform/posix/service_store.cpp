@@ -63,8 +63,7 @@ std::string statusFileOf(const std::string& name) {
 }  // namespace
 
 StoreLock::StoreLock() {
-    std::error_code ignored;
-    std::filesystem::create_directories(ServiceStore::servicesFolder(), ignored);
+    makeFolders(ServiceStore::servicesFolder());
     const std::string path = ServiceStore::servicesFolder() + "/.lock";
     fd_.reset(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
     if (!fd_.open()) {
@@ -121,9 +120,7 @@ Result<StoredService> ServiceStore::readService(const std::string& name) {
 
 ErrorCode ServiceStore::writeService(const StoredService& service) {
     const std::string& name = service.config.name;
-    std::error_code failed;
-    std::filesystem::create_directories(folderOf(name), failed);
-    if (failed) return setLastError(fromErrno(failed.value()));
+    if (const ErrorCode failed = makeFolders(folderOf(name))) return failed;
     return writeFields(configFileOf(name),
                        {{"displayName", service.config.displayName},
                         {"commandLine", service.config.commandLine},
