@@ -2,13 +2,16 @@
 
 namespace platform::win32 {
 
-std::string readToEnd(HANDLE file) {
+Result<std::string> readToEnd(HANDLE file) {
     std::string bytes;
     char buffer[65536];
-    DWORD count = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &count, nullptr) && count > 0)
+    while (true) {
+        DWORD count = 0;
+        if (!::ReadFile(file, buffer, sizeof buffer, &count, nullptr))
+            return Result<std::string>::failure(::GetLastError());
+        if (count == 0) return {bytes, ERROR_SUCCESS};
         bytes.append(buffer, count);
-    return bytes;
+    }
 }
 
 }  // namespace platform::win32

@@ -4,9 +4,12 @@
 
 #include <string>
 
+#include "platform/error.h"
+
 namespace platform::win32 {
 
-// What ReadFile delivers until it returns nothing or fails.
-std::string readToEnd(HANDLE file);
+// Everything ReadFile delivers up to the end of the file; a failed read gives
+// its error, never a part of the file passed off as all of it.
+Result<std::string> readToEnd(HANDLE file);
 
 }  // namespace platform::win32

@@ -77,7 +77,7 @@ Result<std::string> Win32FileSystem::readFile(const std::string& path) {
     FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return Result<std::string>::failure(::GetLastError());
-    return {readToEnd(file.get()), ERROR_SUCCESS};
+    return readToEnd(file.get());
 }
 
 ErrorCode Win32FileSystem::writeFile(const std::string& path, const std::string& bytes) {

@@ -46,7 +46,7 @@ Result<std::string> Win32LauncherFiles::readWritable(const std::string& path) {
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return Result<std::string>::failure(::GetLastError());
-    return {readToEnd(file.get()), winerr::success};
+    return readToEnd(file.get());
 }
 
 }  // namespace platform::win32
