@@ -10,6 +10,7 @@
 #include "clock.h"
 #include "platform/launcher_services.h"
 #include "platform/service_manager.h"
+#include "FinishListener.h"
 #include "service/ServiceMan.h"
 
 namespace {
@@ -25,14 +26,7 @@ public:
     platform::Result<std::string> modulePath(std::size_t) override { return {serviceHost, 0}; }
 };
 
-class FinishListener final : public ServiceMan::ProgressListener {
-public:
-    bool finished = false;
-    void setTotal(int) override { finished = false; }
-    void advance(int) override {}
-    void step() override {}
-    void finish() override { finished = true; }
-};
+using testcommon::FinishListener;
 
 class HarvellaServiceLife : public ::testing::Test {
 protected:

@@ -10,6 +10,7 @@
 #include "platform/launcher_services.h"
 #include "platform/service_manager.h"
 #include "runtime/LauncherSettings.h"
+#include "FinishListener.h"
 #include "service/ServiceMan.h"
 #include "support/WineSupport.h"
 
@@ -37,14 +38,7 @@ public:
     }
 };
 
-class QuietListener final : public ServiceMan::ProgressListener {
-public:
-    bool finished = false;
-    void setTotal(int) override { finished = false; }
-    void advance(int) override {}
-    void step() override {}
-    void finish() override { finished = true; }
-};
+using QuietListener = testcommon::FinishListener;
 
 class HarvellaServiceUnderWine : public ::testing::Test {
 protected:
