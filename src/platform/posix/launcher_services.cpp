@@ -1,10 +1,10 @@
 // Wires the POSIX implementations of the launcher's own seams.
 #include "platform/launcher_services.h"
 #include "dynamic_library.h"
-#include "event_log.h"
 #include "launcher_files.h"
 #include "network.h"
-#include "registry.h"
+#include "stand_ins/event_log.h"
+#include "stand_ins/registry.h"
 
 namespace platform {
 namespace posix {

@@ -4,7 +4,7 @@
 #include <map>
 #include <thread>
 
-#include "service_control.h"
+#include "stand_ins/service_control.h"
 #include "system_errors.h"
 
 namespace harvellasc {
