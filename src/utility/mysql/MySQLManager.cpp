@@ -4,10 +4,10 @@
 #include <cctype>
 
 #include "TemporaryFiles.h"
+#include "frame/CommandLineQuoting.h"
 #include "frame/ExecCmdModule.h"
 #include "frame/FailureRecord.h"
 #include "frame/FileFuncsModule.h"
-#include "frame/StringFuncsModule.h"
 
 namespace Quimbo {
 namespace {
@@ -60,7 +60,7 @@ MySQLResultSet MySQLManager::sqlExecFile(const MySQLConnection& connection,
     files.options = temporaries.add(GetTempFilePath(fso));
     fso.WriteAll(files.command,
                  ClientCommandFileText(services_.conventions, services_.codePages.ansiCodePage(),
-                                       ClientCommandLine(client, files)));
+                                       ClientCommandLine(services_.conventions, client, files)));
     fso.WritePrivate(files.options, ClientOptionsText(connection));
     return runClient(files);
 }
@@ -73,7 +73,7 @@ MySQLResultSet MySQLManager::runClient(const ClientRunFiles& files) {
     int exitCode = execCmdLaunchFailed;
     std::string runnerErrors, runnerOutput;
     try {
-        exitCode = ExecCmd(services_, Quote(files.command), runnerErrors, runnerOutput);
+        exitCode = ExecCmd(services_, QuoteArgument(files.command), runnerErrors, runnerOutput);
     } catch (const FailureRecord&) {
         return MySQLResultSet::failed(runnerFailedText);
     }

@@ -59,8 +59,7 @@ public:
                            bool withData);
     // Bytes a dump of the connection's database is expected to take.
     double GetMySQLDatabaseDumpSize(const MySQLConnection& connection);
-    // The value in double quotes for a command line, backslashes before quotes
-    // and at the end doubled.
+    // The value as one command-line argument (QuoteArgument).
     static std::string EscapeMySQLCommandLineParam(const std::string& param);
 
 private:

@@ -1,6 +1,7 @@
 #include "MySQLVersionChecker.h"
 
 #include "frame/CommandFile.h"
+#include "frame/CommandLineQuoting.h"
 #include "frame/ExecCmdModule.h"
 #include "frame/ExitFuncsModule.h"
 #include "frame/FailureRecord.h"
@@ -60,11 +61,14 @@ void MySQLVersionChecker::checkMysqlVersion() {
 
     int exitCode = execCmdLaunchFailed;
     try {
+        const auto word = [&](const std::string& value) {
+            return CommandFileWord(services_.conventions, value);
+        };
         fso.WriteAll(commandFile,
                      CommandFileText(services_.conventions, services_.codePages.ansiCodePage(),
-                                     Quote(clientPath()) + " --version > " + Quote(outputFile)));
+                                     word(clientPath()) + " --version > " + word(outputFile)));
         std::string errText, outText;
-        exitCode = ExecCmd(services_, Quote(commandFile), errText, outText);
+        exitCode = ExecCmd(services_, QuoteArgument(commandFile), errText, outText);
     } catch (const FailureRecord&) {
     }
     if (exitCode != 0) {

@@ -46,7 +46,8 @@ TEST(MySQLClientFiles, AValueTheFileFormatWouldCutIsQuotedAndEscaped) {
 TEST(MySQLClientFiles, CommandFileTextOnWindowsAndLinux) {
     Quimbo::ClientRunFiles files{"C:\\T\\o.tmp", "C:\\T\\e.tmp", "C:\\T\\c.tmp.bat", "C:\\T\\p.tmp",
                                  "C:\\s q\\script.sql"};
-    const std::string line = Quimbo::ClientCommandLine("C:\\M\\bin\\mysql.exe", files);
+    const std::string line =
+        Quimbo::ClientCommandLine(fakes::windowsConventions(), "C:\\M\\bin\\mysql.exe", files);
     EXPECT_EQ(line,
               "\"C:\\M\\bin\\mysql.exe\" --defaults-file=\"C:\\T\\p.tmp\" "
               "--default-character-set=utf8 -B -f  1> \"C:\\T\\o.tmp\" 2> \"C:\\T\\e.tmp\" < "
