@@ -57,7 +57,7 @@ int main() {
         home, "127.0.0.1", std::to_string(server.port), "root", server.rootPassword, ""};
 
     const std::string options = folder / "client.cnf";
-    services.files.writePrivateFile(options, Quimbo::ClientOptionsText(connection));
+    services.files.createNewFile(options, Quimbo::ClientOptionsText(connection));
     const std::string direct = Quimbo::QuoteArgument(home + "/bin/mysql") +
                                " --defaults-file=" + Quimbo::QuoteArgument(options) +
                                " --default-character-set=utf8 -B -f -e \"select 1;\"";

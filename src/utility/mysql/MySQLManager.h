@@ -6,6 +6,7 @@
 
 #include "MySQLClientFiles.h"
 #include "MySQLResultSet.h"
+#include "TemporaryFiles.h"
 #include "frame/FileSystemObject.h"
 #include "platform/platform.h"
 
@@ -65,9 +66,7 @@ public:
 private:
     static std::string lowerCase(std::string text);
     std::string program(const std::string& mysqlHome, const std::string& name) const;
-    ClientRunFiles writeRunFiles(const MySQLConnection& connection, const std::string& clientPath,
-                                 const std::string& script);
-    MySQLResultSet runClient(const ClientRunFiles& files);
+    MySQLResultSet runClient(const ClientRunFiles& files, TemporaryFiles& unreadOutput);
     MySQLResultSet showTablesIn(const std::string& dbName, const MySQLConnection& server);
     double tableDumpSize(const MySQLConnection& connection, const std::string& table);
 

@@ -67,9 +67,10 @@ double MySQLManager::GetMySQLDatabaseDumpSize(const MySQLConnection& connection)
     double total = 0;
     {
         // In the temporary folder rather than the current one, which may be
-        // the installation folder and not writable.
+        // the installation folder and not writable; made here, so that the
+        // tool only writes into a file of ours.
         TemporaryFiles schemaDump(fso);
-        const std::string& path = schemaDump.add(GetTempFilePath(fso));
+        const std::string path = schemaDump.add(CreateTempFile(fso));
         DumpMySQLDatabase(connection, path, false);
         total = static_cast<double>(fso.ReadAll(path).size());
     }

@@ -17,8 +17,8 @@ int ExecMySQLTool(platform::Services& services, FileSystemObject& fso, const std
                   const std::string& password, const std::string& arguments, std::string& errText,
                   std::string& outText) {
     TemporaryFiles temporaries(fso);
-    const std::string& optionsFile = temporaries.add(GetTempFilePath(fso));
-    fso.WritePrivate(optionsFile, ToolCredentialsText(password));
+    const std::string optionsFile =
+        temporaries.add(CreateTempFile(fso, "", ToolCredentialsText(password)));
     const std::string commandLine = QuoteArgument(toolPath) +
                                     " --defaults-extra-file=" + QuoteArgument(optionsFile) +
                                     arguments;

@@ -28,6 +28,8 @@ public:
         std::string sql;
         bool optionsPrivate = false;
         bool scriptPrivate = false;
+        // The output and error files existed, ours and private, before the client ran.
+        bool streamFilesPrivate = false;
     };
 
     std::function<Reply(const std::string& sql)> respond = [](const std::string&) {
@@ -103,6 +105,8 @@ private:
             run.optionsPrivate = fake_.files.privateFiles.count(options) > 0;
             run.sql = fake_.files.files[input];
             run.scriptPrivate = fake_.files.privateFiles.count(input) > 0;
+            run.streamFilesPrivate = fake_.files.privateFiles.count(option(script, "1>")) > 0 &&
+                                     fake_.files.privateFiles.count(option(script, "2>")) > 0;
             reply = respond(run.sql);
             fake_.files.files[option(script, "1>")] = reply.out;
             fake_.files.files[option(script, "2>")] = reply.err;

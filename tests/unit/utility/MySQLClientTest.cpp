@@ -76,6 +76,7 @@ TEST_F(MySQLClientRun, RowsComeAfterTheColumnNamesAsPrintedAndTheRunLeavesOnlyTh
               "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\n");
     EXPECT_TRUE(client.runs[0].optionsPrivate) << "the options file holds the password";
     EXPECT_TRUE(client.runs[0].scriptPrivate) << "statements may set passwords";
+    EXPECT_TRUE(client.runs[0].streamFilesPrivate) << "the error file repeats statements";
 
     const auto row = MySQLManager::sqlNext(result);
     EXPECT_EQ(row, std::optional<std::string>("1\t\tNULL"));
