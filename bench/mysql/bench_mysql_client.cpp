@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "MariaDBServer.h"
+#include "frame/CommandLineQuoting.h"
 #include "frame/ExecCmdModule.h"
-#include "frame/StringFuncsModule.h"
 #include "mysql/MySQLManager.h"
 #include "support/TestSupport.h"
 
@@ -57,9 +57,9 @@ int main() {
         home, "127.0.0.1", std::to_string(server.port), "root", server.rootPassword, ""};
 
     const std::string options = folder / "client.cnf";
-    services.files.writePrivateFile(options, Quimbo::ClientOptionsText(connection));
-    const std::string direct = Quimbo::Quote(home + "/bin/mysql") +
-                               " --defaults-file=" + Quimbo::Quote(options) +
+    services.files.createNewFile(options, Quimbo::ClientOptionsText(connection));
+    const std::string direct = Quimbo::QuoteArgument(home + "/bin/mysql") +
+                               " --defaults-file=" + Quimbo::QuoteArgument(options) +
                                " --default-character-set=utf8 -B -f -e \"select 1;\"";
 
     std::vector<double> layer, client;

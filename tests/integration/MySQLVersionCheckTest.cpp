@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
+#include "frame/CommandLineQuoting.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -23,9 +25,11 @@ protected:
     void installClient(const std::string& script) {
         testsupport::writeFile(install / "MySQL/bin/mysql", "#!/bin/sh\n" + script, true);
     }
-    testsupport::ProgramRun check() {
-        return runProgram("\"" + testsupport::binDir() + "/Quimbo\" \"6|" + install.path() + "\"");
+    testsupport::ProgramRun check(const std::string& folder) {
+        return runProgram("\"" + testsupport::binDir() + "/Quimbo\" " +
+                          Quimbo::QuoteArgument("6|" + folder));
     }
+    testsupport::ProgramRun check() { return check(install.path()); }
     void expectNoTemporaryFileLeft() {
         EXPECT_EQ(testsupport::countFilesStartingWith(install / "tmp", "rad"), 0u);
     }
@@ -61,13 +65,21 @@ TEST_F(MySQLVersionCheck, AMissingOrFailingClientAnswersTwo) {
     expectNoTemporaryFileLeft();
 }
 
-TEST_F(MySQLVersionCheck, AnInstallationFolderWithBlanksWorks) {
-    const std::string spaced = install / "my install";
-    testsupport::makeFolders(spaced + "/MySQL/bin");
-    testsupport::writeFile(spaced + "/MySQL/bin/mysql", "#!/bin/sh\nexec mariadb \"$@\"\n", true);
-    const auto run =
-        runProgram("\"" + testsupport::binDir() + "/Quimbo\" \"6|" + spaced + "\"");
+TEST_F(MySQLVersionCheck, TheShellTakesTheFolderNameLiterally) {
+    // Each of these would run a command or change the path if the shell read it.
+    const std::string hostile =
+        install / "my in$st `touch tick` $(touch dollar) \" ; touch quote ; echo \" it's 100%";
+    testsupport::makeFolders(hostile + "/MySQL/bin");
+    testsupport::writeFile(hostile + "/MySQL/bin/mysql", "#!/bin/sh\nexec mariadb \"$@\"\n", true);
+    // Run from the test's folder, where the planted commands would leave their files.
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(install.path());
+    const auto run = check(hostile);
+    std::filesystem::current_path(previous);
     EXPECT_EQ(run.exitCode, 0) << run.err;
+    for (const char* marker : {"tick", "dollar", "quote"})
+        EXPECT_FALSE(std::filesystem::exists(install / marker)) << marker;
+    expectNoTemporaryFileLeft();
 }
 
 }  // namespace

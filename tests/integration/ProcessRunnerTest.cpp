@@ -1,8 +1,11 @@
 // The process runner and the POSIX seams against real processes and files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 
+#include "file_system.h"
 #include "frame/ExecCmdModule.h"
 #include "frame/UnzipUtilTimeoutHandler.h"
 #include "platform/platform.h"
@@ -94,12 +97,26 @@ TEST(PosixSeams, FilesAndFoldersReportWindowsErrorNumbers) {
     EXPECT_EQ(files.createFolder(folder / "a/b"), platform::winerr::pathNotFound);
     EXPECT_EQ(files.createFolder(folder / "a"), platform::winerr::success);
     EXPECT_EQ(files.createFolder(folder / "a"), platform::winerr::fileExists);
-    EXPECT_EQ(files.writePrivateFile(folder / "a/secret", "pw"), platform::winerr::success);
-    EXPECT_EQ(testsupport::fileMode(folder / "a/secret"), 0600);
     EXPECT_EQ(files.deleteFolder(folder / "a"), platform::winerr::success);
     EXPECT_FALSE(files.folderExists(folder / "a"));
     EXPECT_GT(files.freeSpace(folder / "not/yet/there").value, 0u);
     EXPECT_EQ(system->services().errors.text(5), "Access is denied.");
+}
+
+TEST(PosixSeams, ANewFileIsOurOwnPrivateOneAndNeverALinkSomeonePlanted) {
+    platform::posix::PosixFileSystem files;
+    testsupport::TempFolder folder;
+    const mode_t umaskBefore = ::umask(0);
+    EXPECT_EQ(files.createNewFile(folder / "secret", "pw"), platform::winerr::success);
+    ::umask(umaskBefore);
+    EXPECT_EQ(testsupport::fileMode(folder / "secret"), 0600u);
+    EXPECT_EQ(files.createNewFile(folder / "secret", "x"), platform::winerr::fileExists);
+
+    testsupport::writeFile(folder / "target", "precious");
+    ASSERT_EQ(::symlink((folder / "target").c_str(), (folder / "planted").c_str()), 0);
+    EXPECT_EQ(files.createNewFile(folder / "planted", "command text"),
+              platform::winerr::fileExists);
+    EXPECT_EQ(testsupport::readFile(folder / "target"), "precious");
 }
 
 }  // namespace

@@ -58,6 +58,25 @@ TEST_F(QuimboVersionCheckUnderWine, AMissingOrFailingClientAnswersTwo) {
     EXPECT_EQ(check("6|" + install.path()).exitCode, 2);
 }
 
+TEST_F(QuimboVersionCheckUnderWine, PathsReachTheBatchFileLiterally) {
+    // cmd would expand "%d..." and take "&" outside quotes as a second command.
+    const std::string percent = install / "100%done & more";
+    winesupport::makeFolder(percent);
+    winesupport::makeFolder(percent + "\\MySQL");
+    winesupport::makeFolder(percent + "\\MySQL\\bin");
+    winesupport::copyFile(winesupport::fixturesFolder() + "\\mysql.exe",
+                          percent + "\\MySQL\\bin\\mysql.exe");
+    ::SetEnvironmentVariableA("FAKE_MYSQL_VERSION_LINE", "mysql  Ver 14.14 Distrib 5.6.11");
+    EXPECT_EQ(check("6|" + percent).exitCode, 0);
+
+    // No Windows path holds a double quote: refused, and nothing else runs.
+    const std::string pwned = install / "pwned.txt";
+    const auto run = check("6|" + install.path() + "\" & echo INJECTED > " + pwned + " & \"");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(::GetFileAttributesA(pwned.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(winesupport::countFilesStartingWith(install / "tmp", "rad"), 0u);
+}
+
 TEST_F(QuimboVersionCheckUnderWine, AWrongFieldCountOrAnEmptyLineShowsABoxAndEndsWithZero) {
     installClient("mysql  Ver 14.14 Distrib 5.6.11");
     for (const std::string arguments : {" 6|a|b", ""}) {

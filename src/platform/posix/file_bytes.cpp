@@ -1,9 +1,12 @@
 #include "file_bytes.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 
 #include "errno_map.h"
 #include "unique_fd.h"
@@ -39,14 +42,53 @@ Result<std::string> readWholeFile(const std::string& path) {
     return readToEnd(fd.get());
 }
 
-ErrorCode replaceFileAtomically(const std::string& path, const std::string& bytes) {
-    const std::string temporary = path + ".tmp" + std::to_string(::getpid());
-    Fd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+ErrorCode createExclusive(const std::string& path, mode_t mode, Fd& fd) {
+    fd.reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (!fd.open()) return setLastErrorFromErrno();
+    if (::fchmod(fd.get(), mode) != 0) {
+        const ErrorCode error = setLastErrorFromErrno();
+        fd.reset();
+        ::unlink(path.c_str());
+        return error;
+    }
+    return winerr::success;
+}
+
+ErrorCode createNewFile(const std::string& path, const std::string& bytes, mode_t mode) {
+    Fd fd;
+    if (const ErrorCode error = createExclusive(path, mode, fd)) return error;
     ErrorCode error = writeFully(fd.get(), bytes);
     if (!error && ::close(fd.release()) != 0) error = setLastErrorFromErrno();
-    if (!error && ::rename(temporary.c_str(), path.c_str()) != 0) error = setLastErrorFromErrno();
-    if (error) ::unlink(temporary.c_str());
+    if (error) ::unlink(path.c_str());
+    return error;
+}
+
+namespace {
+
+// A name beside the target that no other writer draws at the same moment.
+std::string besideName(const std::string& path) {
+    static unsigned counter = 0;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".~%x%x%llx", static_cast<unsigned>(::getpid()), ++counter,
+                  static_cast<unsigned long long>(now) & 0xFFFFFF);
+    return path + suffix;
+}
+
+}  // namespace
+
+ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, bool ownerOnly) {
+    std::string temporary;
+    ErrorCode error = winerr::fileExists;
+    for (int attempt = 0; attempt < 100 && error == winerr::fileExists; ++attempt) {
+        temporary = besideName(path);
+        error = createNewFile(temporary, bytes, ownerOnly ? 0600 : 0644);
+    }
+    if (error) return error;
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = setLastErrorFromErrno();
+        ::unlink(temporary.c_str());
+    }
     return error;
 }
 

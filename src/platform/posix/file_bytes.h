@@ -1,9 +1,12 @@
 #pragma once
 // POSIX side only: whole-file reads and writes on descriptors, errors mapped
 // onto Windows numbers.
+#include <sys/types.h>
+
 #include <string>
 
 #include "platform/error.h"
+#include "unique_fd.h"
 
 namespace platform::posix {
 
@@ -12,8 +15,16 @@ Result<std::string> readToEnd(int fd);
 // Writes every byte, resuming after interrupted and partial writes.
 ErrorCode writeFully(int fd, const std::string& bytes);
 Result<std::string> readWholeFile(const std::string& path);
-// Written beside the target and renamed over it, so that a reader never sees
-// half a file; the temporary file does not outlive a failure.
-ErrorCode replaceFileAtomically(const std::string& path, const std::string& bytes);
+// Opens a file that does not exist yet for writing, never through a link in
+// its place, with exactly `mode` from the first byte (the umask cannot widen
+// or narrow it): nobody else can have planted or opened it.
+ErrorCode createExclusive(const std::string& path, mode_t mode, Fd& fd);
+// A new file holding the bytes, made as createExclusive makes it; removed
+// again when the bytes cannot be written.
+ErrorCode createNewFile(const std::string& path, const std::string& bytes, mode_t mode);
+// New content written to a new file beside the target and renamed over it, so
+// that a reader never sees half a file; the temporary file does not outlive a
+// failure. `ownerOnly`: only the owner may read the result.
+ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, bool ownerOnly);
 
 }  // namespace platform::posix

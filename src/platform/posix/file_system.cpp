@@ -23,10 +23,9 @@ bool statIs(const std::string& path, mode_t type) {
     return ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == type;
 }
 
-ErrorCode writeAll(const std::string& path, const std::string& bytes, mode_t mode) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+ErrorCode writeAll(const std::string& path, const std::string& bytes) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!fd.open()) return setLastErrorFromErrno();
-    if (mode == 0600 && ::fchmod(fd.get(), 0600) != 0) return setLastErrorFromErrno();
     if (const ErrorCode error = writeFully(fd.get(), bytes)) return error;
     if (::close(fd.release()) != 0) return setLastErrorFromErrno();
     return winerr::success;
@@ -57,15 +56,16 @@ Result<std::string> PosixFileSystem::readFile(const std::string& path) {
 }
 
 ErrorCode PosixFileSystem::writeFile(const std::string& path, const std::string& bytes) {
-    return writeAll(path, bytes, 0644);
+    return writeAll(path, bytes);
 }
 
-ErrorCode PosixFileSystem::writePrivateFile(const std::string& path, const std::string& bytes) {
-    return writeAll(path, bytes, 0600);
+ErrorCode PosixFileSystem::createNewFile(const std::string& path, const std::string& bytes) {
+    return posix::createNewFile(path, bytes, 0600);
 }
 
-ErrorCode PosixFileSystem::replaceFile(const std::string& from, const std::string& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : setLastErrorFromErrno();
+ErrorCode PosixFileSystem::replaceFileContent(const std::string& path, const std::string& bytes,
+                                              bool ownerOnly) {
+    return posix::replaceFileContent(path, bytes, ownerOnly);
 }
 
 ErrorCode PosixFileSystem::deleteFile(const std::string& path) {

@@ -16,7 +16,7 @@
 namespace platform {
 
 const Conventions& hostConventions() {
-    static const Conventions conventions{"/", "", ".sh", "\n", false};
+    static const Conventions conventions{"/", "", ".sh", "\n", CommandFileKind::shellScript};
     return conventions;
 }
 

@@ -3,7 +3,11 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <utility>
+
 #include "file_bytes.h"
+#include "owner_only.h"
 #include "scoped_handle.h"
 
 namespace platform::win32 {
@@ -11,16 +15,43 @@ namespace {
 
 DWORD attributesOf(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
 
-ErrorCode writeAll(const std::string& path, const std::string& bytes) {
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return ::GetLastError();
+ErrorCode writeBytes(FileHandle file, const std::string& bytes) {
     DWORD written = 0;
     if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
         return ::GetLastError();
     if (written != bytes.size()) return ERROR_DISK_FULL;
     if (!::CloseHandle(file.release())) return ::GetLastError();
     return ERROR_SUCCESS;
+}
+
+ErrorCode writeAll(const std::string& path, const std::string& bytes) {
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return ::GetLastError();
+    return writeBytes(std::move(file), bytes);
+}
+
+// CREATE_NEW fails on any existing name, a link included, and the security
+// is given at creation: nobody else can have planted or opened the file.
+ErrorCode createNew(const std::string& path, const std::string& bytes, bool ownerOnly) {
+    OwnerOnlySecurity security;
+    if (ownerOnly && !security.attributes()) return security.error();
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0,
+                                  ownerOnly ? security.attributes() : nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return ::GetLastError();
+    const ErrorCode error = writeBytes(std::move(file), bytes);
+    if (error) ::DeleteFileA(path.c_str());
+    return error;
+}
+
+// A name beside the target that no other writer draws at the same moment.
+std::string besideName(const std::string& path) {
+    static unsigned counter = 0;
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".~%lx%x%lx", ::GetCurrentProcessId(), ++counter,
+                  ::GetTickCount() & 0xFFFFFF);
+    return path + suffix;
 }
 
 class FindHandle {
@@ -84,16 +115,25 @@ ErrorCode Win32FileSystem::writeFile(const std::string& path, const std::string&
     return writeAll(path, bytes);
 }
 
-// Secrets go to the user's own temporary folder, whose access list already
-// admits only that user, the system and administrators.
-ErrorCode Win32FileSystem::writePrivateFile(const std::string& path, const std::string& bytes) {
-    return writeAll(path, bytes);
+ErrorCode Win32FileSystem::createNewFile(const std::string& path, const std::string& bytes) {
+    return createNew(path, bytes, true);
 }
 
-ErrorCode Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
-    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? ERROR_SUCCESS
-               : ::GetLastError();
+ErrorCode Win32FileSystem::replaceFileContent(const std::string& path, const std::string& bytes,
+                                              bool ownerOnly) {
+    std::string temporary;
+    ErrorCode error = ERROR_FILE_EXISTS;
+    for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
+        temporary = besideName(path);
+        error = createNew(temporary, bytes, ownerOnly);
+    }
+    if (error) return error;
+    if (!::MoveFileExA(temporary.c_str(), path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = ::GetLastError();
+        ::DeleteFileA(temporary.c_str());
+    }
+    return error;
 }
 
 ErrorCode Win32FileSystem::deleteFile(const std::string& path) {

@@ -9,8 +9,9 @@ public:
     bool folderExists(const std::string& path) override;
     Result<std::string> readFile(const std::string& path) override;
     ErrorCode writeFile(const std::string& path, const std::string& bytes) override;
-    ErrorCode writePrivateFile(const std::string& path, const std::string& bytes) override;
-    ErrorCode replaceFile(const std::string& from, const std::string& to) override;
+    ErrorCode createNewFile(const std::string& path, const std::string& bytes) override;
+    ErrorCode replaceFileContent(const std::string& path, const std::string& bytes,
+                                 bool ownerOnly) override;
     ErrorCode deleteFile(const std::string& path) override;
     ErrorCode deleteFolder(const std::string& path) override;
     ErrorCode createFolder(const std::string& path) override;

@@ -13,7 +13,7 @@
 namespace platform {
 
 const Conventions& hostConventions() {
-    static const Conventions conventions{"\\", ".exe", ".bat", "\r\n", true};
+    static const Conventions conventions{"\\", ".exe", ".bat", "\r\n", CommandFileKind::batchFile};
     return conventions;
 }
 

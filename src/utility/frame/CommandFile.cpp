@@ -9,8 +9,9 @@ std::string CommandFileText(const platform::Conventions& conventions, unsigned a
 
 std::string CommandFileText(const platform::Conventions& conventions,
                             const std::string& codePageText, const std::string& commandLine) {
-    const std::string header =
-        conventions.commandFileSetsCodePage ? "CHCP " + codePageText : std::string("#!/bin/sh");
+    const std::string header = conventions.commandFileKind == platform::CommandFileKind::batchFile
+                                   ? "CHCP " + codePageText
+                                   : std::string("#!/bin/sh");
     return header + conventions.commandFileLineBreak + commandLine;
 }
 

@@ -40,29 +40,6 @@ std::string readOrEmpty(FileSystemObject& fso, const std::string& path) {
     return fso.ReadAll(path);
 }
 
-// Writes the text beside the file and then puts it in the file's place, so
-// that a failure half-way (disk full, a killed process) never leaves the file
-// truncated.
-void replaceContent(FileSystemObject& fso, const std::string& path, const std::string& text,
-                    bool secret) {
-    const std::string folder = fso.GetParentFolderName(path);
-    const std::string temporary =
-        folder.empty() ? fso.GetTempName() : fso.BuildPath(folder, fso.GetTempName());
-    try {
-        if (secret)
-            fso.WritePrivate(temporary, text);
-        else
-            fso.WriteAll(temporary, text);
-        fso.ReplaceFile(temporary, path);
-    } catch (const FailureRecord&) {
-        try {
-            if (fso.FileExists(temporary)) fso.DeleteFile(temporary);
-        } catch (const FailureRecord&) {
-        }
-        throw;
-    }
-}
-
 std::string reenable(std::string text, const std::string& key) {
     const std::string commented = "#" + key;
     for (auto at = text.find(commented); at != std::string::npos;
@@ -109,7 +86,8 @@ std::int32_t ConfigFileManager::SetConfigParams(const std::string& fileName,
         for (const auto& key : paramsToComment) text = commentOut(text, key);
         for (std::size_t i = 0; i < paramsToSet.size(); i += 2)
             text = setValue(text, paramsToSet[i], paramsToSet[i + 1]);
-        replaceContent(files(), fileName, text, false);
+        // A failure half-way (disk full, a killed process) never leaves the file truncated.
+        files().ReplaceContent(fileName, text, false);
         return 0;
     } catch (const FailureRecord& failure) {
         return failure.number;
@@ -188,7 +166,7 @@ std::string ConfigFileManager::GetRootPwdFromConfig(const std::string& rootPwdCo
 
 void ConfigFileManager::WriteRootPwdInConfig(const std::string& rootPwdConfigFileName,
                                              const std::string& rootPwdString) {
-    replaceContent(files(), rootPwdConfigFileName, rootPwdString + lineBreak, true);
+    files().ReplaceContent(rootPwdConfigFileName, rootPwdString + lineBreak, true);
 }
 
 }  // namespace Quimbo

@@ -1,16 +1,22 @@
 #include "FileFuncsModule.h"
 
 #include "FailureRecord.h"
+#include "VbErrors.h"
 
 namespace Quimbo {
 
-std::string GetTempFilePath(FileSystemObject& fso) {
+std::string CreateTempFile(FileSystemObject& fso, const std::string& suffix,
+                           const std::string& text) {
     const std::string folder = fso.TempFolder();
-    std::string path;
-    do {
-        path = fso.BuildPath(folder, fso.GetTempName());
-    } while (fso.FileExists(path));
-    return path;
+    while (true) {
+        const std::string path = fso.BuildPath(folder, fso.GetTempName() + suffix);
+        try {
+            fso.CreateNew(path, text);
+            return path;
+        } catch (const FailureRecord& failure) {
+            if (failure.number != static_cast<std::int32_t>(VbError::fileAlreadyExists)) throw;
+        }
+    }
 }
 
 void DeleteFileQuietly(const std::string& path, FileSystemObject& fso) {

@@ -59,12 +59,13 @@ void FileSystemObject::WriteAll(const std::string& path, const std::string& text
     raiseOn(files_.writeFile(path, text), path);
 }
 
-void FileSystemObject::WritePrivate(const std::string& path, const std::string& text) {
-    raiseOn(files_.writePrivateFile(path, text), path);
+void FileSystemObject::CreateNew(const std::string& path, const std::string& text) {
+    raiseOn(files_.createNewFile(path, text), path);
 }
 
-void FileSystemObject::ReplaceFile(const std::string& from, const std::string& to) {
-    raiseOn(files_.replaceFile(from, to), to);
+void FileSystemObject::ReplaceContent(const std::string& path, const std::string& text,
+                                      bool ownerOnly) {
+    raiseOn(files_.replaceFileContent(path, text, ownerOnly), path);
 }
 
 void FileSystemObject::DeleteFile(const std::string& path) {

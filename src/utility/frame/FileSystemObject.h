@@ -25,9 +25,11 @@ public:
     bool FolderExists(const std::string& path);
     std::string ReadAll(const std::string& path);
     void WriteAll(const std::string& path, const std::string& text);
-    // For files that hold a secret: only the owner may read them.
-    void WritePrivate(const std::string& path, const std::string& text);
-    void ReplaceFile(const std::string& from, const std::string& to);
+    // A file that must not exist yet (nor a link in its place), private to its
+    // owner from the first byte. Raises "File already exists" when it does.
+    void CreateNew(const std::string& path, const std::string& text);
+    // New content that no reader sees half-written; `ownerOnly` for a secret.
+    void ReplaceContent(const std::string& path, const std::string& text, bool ownerOnly);
     void DeleteFile(const std::string& path);
     void DeleteFolder(const std::string& path);
     void CreateFolder(const std::string& path);

@@ -15,8 +15,6 @@ std::string ConvertCodePage(platform::CodePages& codePages, const std::string& t
     return converted.value;
 }
 
-std::string Quote(const std::string& text) { return "\"" + text + "\""; }
-
 std::string RandomLetters(platform::Random& random, std::int16_t count) {
     random.reseed();
     std::string letters;

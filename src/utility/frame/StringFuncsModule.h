@@ -11,7 +11,6 @@ namespace Quimbo {
 // `target` (1251); what the target cannot hold becomes "0".
 std::string ConvertCodePage(platform::CodePages& codePages, const std::string& text,
                             std::int32_t source, std::int32_t target);
-std::string Quote(const std::string& text);
 std::string RandomLetters(platform::Random& random, std::int16_t count);
 // 7 random letters + password + 11 random letters: the stored root password.
 std::string PadPassword(platform::Random& random, const std::string& password);

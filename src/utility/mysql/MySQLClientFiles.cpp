@@ -1,7 +1,7 @@
 #include "MySQLClientFiles.h"
 
 #include "frame/CommandFile.h"
-#include "frame/StringFuncsModule.h"
+#include "frame/CommandLineQuoting.h"
 
 namespace Quimbo {
 namespace {
@@ -34,11 +34,13 @@ std::string ClientOptionsText(const MySQLConnection& connection) {
     return text;
 }
 
-std::string ClientCommandLine(const std::string& clientPath, const ClientRunFiles& files) {
+std::string ClientCommandLine(const platform::Conventions& conventions,
+                              const std::string& clientPath, const ClientRunFiles& files) {
+    const auto word = [&](const std::string& value) { return CommandFileWord(conventions, value); };
     // --defaults-file must stand first: the client reads no option before it.
-    return Quote(clientPath) + " --defaults-file=" + Quote(files.options) +
-           " --default-character-set=utf8 -B -f " + " 1> " + Quote(files.output) + " 2> " +
-           Quote(files.error) + " < " + Quote(files.script);
+    return word(clientPath) + " --defaults-file=" + word(files.options) +
+           " --default-character-set=utf8 -B -f " + " 1> " + word(files.output) + " 2> " +
+           word(files.error) + " < " + word(files.script);
 }
 
 std::string ClientCommandFileText(const platform::Conventions& conventions, unsigned ansiCodePage,

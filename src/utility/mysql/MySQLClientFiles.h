@@ -36,8 +36,10 @@ std::string OptionFileValue(const std::string& value);
 std::string ClientOptionsText(const MySQLConnection& connection);
 
 // The client line of the command file: batch mode, go on after a failing
-// statement, standard streams redirected into the run's files.
-std::string ClientCommandLine(const std::string& clientPath, const ClientRunFiles& files);
+// statement, standard streams redirected into the run's files. Every path is
+// a literal word of the command file; one that cannot be raises.
+std::string ClientCommandLine(const platform::Conventions& conventions,
+                              const std::string& clientPath, const ClientRunFiles& files);
 
 // The command file: the console switched to the ANSI code page (written with a
 // leading sign blank, "CHCP  1252") where the system has one, then the client line.

@@ -4,10 +4,10 @@
 #include <cctype>
 
 #include "TemporaryFiles.h"
+#include "frame/CommandLineQuoting.h"
 #include "frame/ExecCmdModule.h"
 #include "frame/FailureRecord.h"
 #include "frame/FileFuncsModule.h"
-#include "frame/StringFuncsModule.h"
 
 namespace Quimbo {
 namespace {
@@ -51,29 +51,28 @@ MySQLResultSet MySQLManager::sqlExecFile(const MySQLConnection& connection,
     if (!fso.FileExists(sqlQueryFile))
         return MySQLResultSet::failed("Failed to execute mysql command. File " + sqlQueryFile +
                                       " is not found.");
-    TemporaryFiles temporaries(fso);
+    TemporaryFiles temporaries(fso), unreadOutput(fso);
     ClientRunFiles files;
     files.script = sqlQueryFile;
-    files.output = GetTempFilePath(fso);
-    files.error = temporaries.add(GetTempFilePath(fso));
-    files.command = temporaries.add(GetTempFilePath(fso) + services_.conventions.commandFileSuffix);
-    files.options = temporaries.add(GetTempFilePath(fso));
-    fso.WriteAll(files.command,
-                 ClientCommandFileText(services_.conventions, services_.codePages.ansiCodePage(),
-                                       ClientCommandLine(client, files)));
-    fso.WritePrivate(files.options, ClientOptionsText(connection));
-    return runClient(files);
+    // The client's streams go into files made here, which only we may read:
+    // the error file repeats a failing statement, passwords included.
+    files.output = unreadOutput.add(CreateTempFile(fso));
+    files.error = temporaries.add(CreateTempFile(fso));
+    files.options = temporaries.add(CreateTempFile(fso, "", ClientOptionsText(connection)));
+    files.command = temporaries.add(CreateTempFile(
+        fso, services_.conventions.commandFileSuffix,
+        ClientCommandFileText(services_.conventions, services_.codePages.ansiCodePage(),
+                              ClientCommandLine(services_.conventions, client, files))));
+    return runClient(files, unreadOutput);
 }
 
-MySQLResultSet MySQLManager::runClient(const ClientRunFiles& files) {
+MySQLResultSet MySQLManager::runClient(const ClientRunFiles& files, TemporaryFiles& unreadOutput) {
     FileSystemObject& fso = *fileObject_;
-    TemporaryFiles unreadOutput(fso);
-    unreadOutput.add(files.output);
 
     int exitCode = execCmdLaunchFailed;
     std::string runnerErrors, runnerOutput;
     try {
-        exitCode = ExecCmd(services_, Quote(files.command), runnerErrors, runnerOutput);
+        exitCode = ExecCmd(services_, QuoteArgument(files.command), runnerErrors, runnerOutput);
     } catch (const FailureRecord&) {
         return MySQLResultSet::failed(runnerFailedText);
     }
@@ -110,10 +109,8 @@ MySQLResultSet MySQLManager::sqlExec(const MySQLConnection& connection,
     const std::string client = program(connection.mysqlHome, "mysql");
     if (!fso.FileExists(client)) return missingClient(client);
     TemporaryFiles temporaries(fso);
-    const std::string& statementFile = temporaries.add(GetTempFilePath(fso));
     // Statements may set passwords.
-    fso.WritePrivate(statementFile, sqlQuery);
-    return sqlExecFile(connection, statementFile);
+    return sqlExecFile(connection, temporaries.add(CreateTempFile(fso, "", sqlQuery)));
 }
 
 std::string MySQLManager::sqlExecUpdate(const MySQLConnection& connection,

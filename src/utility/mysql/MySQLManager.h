@@ -6,6 +6,7 @@
 
 #include "MySQLClientFiles.h"
 #include "MySQLResultSet.h"
+#include "TemporaryFiles.h"
 #include "frame/FileSystemObject.h"
 #include "platform/platform.h"
 
@@ -59,16 +60,13 @@ public:
                            bool withData);
     // Bytes a dump of the connection's database is expected to take.
     double GetMySQLDatabaseDumpSize(const MySQLConnection& connection);
-    // The value in double quotes for a command line, backslashes before quotes
-    // and at the end doubled.
+    // The value as one command-line argument (QuoteArgument).
     static std::string EscapeMySQLCommandLineParam(const std::string& param);
 
 private:
     static std::string lowerCase(std::string text);
     std::string program(const std::string& mysqlHome, const std::string& name) const;
-    ClientRunFiles writeRunFiles(const MySQLConnection& connection, const std::string& clientPath,
-                                 const std::string& script);
-    MySQLResultSet runClient(const ClientRunFiles& files);
+    MySQLResultSet runClient(const ClientRunFiles& files, TemporaryFiles& unreadOutput);
     MySQLResultSet showTablesIn(const std::string& dbName, const MySQLConnection& server);
     double tableDumpSize(const MySQLConnection& connection, const std::string& table);
 

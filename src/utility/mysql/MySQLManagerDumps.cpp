@@ -4,8 +4,8 @@
 #include "MySQLManager.h"
 #include "MySQLToolCredentials.h"
 #include "TemporaryFiles.h"
+#include "frame/CommandLineQuoting.h"
 #include "frame/FailureRecord.h"
-#include "frame/StringFuncsModule.h"
 #include "frame/VbErrors.h"
 
 namespace Quimbo {
@@ -29,13 +29,6 @@ std::string identifier(const std::string& name) {
     return quoted + "`";
 }
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 double numberColumn(const std::optional<std::string>& value) {
     char* end = nullptr;
     const std::string text = value.value_or("");
@@ -47,20 +40,19 @@ double numberColumn(const std::optional<std::string>& value) {
 }  // namespace
 
 std::string MySQLManager::EscapeMySQLCommandLineParam(const std::string& param) {
-    std::string text = replaceAll(param, "\\\"", "\\\\\"");
-    text = replaceAll(text, "\"", "\\\"");
-    if (!text.empty() && text.back() == '\\') text += '\\';
-    return "\"" + text + "\"";
+    return QuoteArgument(param);
 }
 
 void MySQLManager::DumpMySQLDatabase(const MySQLConnection& connection,
                                      const std::string& dumpFileName, bool withData) {
     FileSystemObject& fso = *fileObject_;
+    // Every value quoted: a name holding blanks or quotes must arrive as one argument.
     const std::string arguments =
-        " --databases " + connection.database +
-        " --force --routines --comments --extended-insert --quote-names --user=" + connection.user +
-        " --host=" + connection.host + " --port=" + connection.port +
-        " --single-transaction --skip-lock-tables --result-file=" + Quote(dumpFileName) +
+        " --databases " + QuoteArgument(connection.database) +
+        " --force --routines --comments --extended-insert --quote-names --user=" +
+        QuoteArgument(connection.user) + " --host=" + QuoteArgument(connection.host) +
+        " --port=" + QuoteArgument(connection.port) +
+        " --single-transaction --skip-lock-tables --result-file=" + QuoteArgument(dumpFileName) +
         (withData ? "" : " --no-data");
     std::string errText, outText;
     const int exitCode = ExecMySQLTool(services_, fso, program(connection.mysqlHome, "mysqldump"),
@@ -75,9 +67,10 @@ double MySQLManager::GetMySQLDatabaseDumpSize(const MySQLConnection& connection)
     double total = 0;
     {
         // In the temporary folder rather than the current one, which may be
-        // the installation folder and not writable.
+        // the installation folder and not writable; made here, so that the
+        // tool only writes into a file of ours.
         TemporaryFiles schemaDump(fso);
-        const std::string& path = schemaDump.add(GetTempFilePath(fso));
+        const std::string path = schemaDump.add(CreateTempFile(fso));
         DumpMySQLDatabase(connection, path, false);
         total = static_cast<double>(fso.ReadAll(path).size());
     }

@@ -2,8 +2,8 @@
 
 #include "MySQLClientFiles.h"
 #include "TemporaryFiles.h"
+#include "frame/CommandLineQuoting.h"
 #include "frame/ExecCmdModule.h"
-#include "frame/StringFuncsModule.h"
 
 namespace Quimbo {
 
@@ -17,10 +17,11 @@ int ExecMySQLTool(platform::Services& services, FileSystemObject& fso, const std
                   const std::string& password, const std::string& arguments, std::string& errText,
                   std::string& outText) {
     TemporaryFiles temporaries(fso);
-    const std::string& optionsFile = temporaries.add(GetTempFilePath(fso));
-    fso.WritePrivate(optionsFile, ToolCredentialsText(password));
-    const std::string commandLine =
-        Quote(toolPath) + " --defaults-extra-file=" + Quote(optionsFile) + arguments;
+    const std::string optionsFile =
+        temporaries.add(CreateTempFile(fso, "", ToolCredentialsText(password)));
+    const std::string commandLine = QuoteArgument(toolPath) +
+                                    " --defaults-extra-file=" + QuoteArgument(optionsFile) +
+                                    arguments;
     return ExecCmd(services, commandLine, errText, outText);
 }
 

@@ -1,6 +1,8 @@
 #include "MySQLVersionChecker.h"
 
+#include "TemporaryFiles.h"
 #include "frame/CommandFile.h"
+#include "frame/CommandLineQuoting.h"
 #include "frame/ExecCmdModule.h"
 #include "frame/ExitFuncsModule.h"
 #include "frame/FailureRecord.h"
@@ -48,37 +50,36 @@ std::string MySQLVersionChecker::clientPath() const {
            c.executableSuffix;
 }
 
-void MySQLVersionChecker::checkMysqlVersion() {
+int MySQLVersionChecker::askClient(std::string& answer) {
     FileSystemObject fso(services_.files, services_.random, services_.conventions);
-    const std::string outputFile = GetTempFilePath(fso);
-    const std::string commandFile = GetTempFilePath(fso) + services_.conventions.commandFileSuffix;
     // Nothing of either file may stay behind, whichever way the check ends.
-    const auto removeTemporaries = [&] {
-        DeleteFileQuietly(outputFile, fso);
-        DeleteFileQuietly(commandFile, fso);
-    };
-
-    int exitCode = execCmdLaunchFailed;
+    TemporaryFiles temporaries(fso);
     try {
-        fso.WriteAll(commandFile,
-                     CommandFileText(services_.conventions, services_.codePages.ansiCodePage(),
-                                     Quote(clientPath()) + " --version > " + Quote(outputFile)));
+        const auto word = [&](const std::string& value) {
+            return CommandFileWord(services_.conventions, value);
+        };
+        const std::string outputFile = temporaries.add(CreateTempFile(fso));
+        const std::string commandFile = temporaries.add(CreateTempFile(
+            fso, services_.conventions.commandFileSuffix,
+            CommandFileText(services_.conventions, services_.codePages.ansiCodePage(),
+                            word(clientPath()) + " --version > " + word(outputFile))));
         std::string errText, outText;
-        exitCode = ExecCmd(services_, Quote(commandFile), errText, outText);
+        const int exitCode = ExecCmd(services_, QuoteArgument(commandFile), errText, outText);
+        if (exitCode != 0) return exitCode;
+        // An unreadable answer holds no version.
+        try {
+            answer = fso.ReadAll(outputFile);
+        } catch (const FailureRecord&) {
+        }
+        return exitCode;
     } catch (const FailureRecord&) {
+        return execCmdLaunchFailed;
     }
-    if (exitCode != 0) {
-        removeTemporaries();
-        ExitWithCode(services_.console, clientFailed, "");
-    }
+}
 
+void MySQLVersionChecker::checkMysqlVersion() {
     std::string answer;
-    try {
-        if (fso.FileExists(outputFile)) answer = fso.ReadAll(outputFile);
-    } catch (const FailureRecord&) {
-    }
-    removeTemporaries();
-
+    if (askClient(answer) != 0) ExitWithCode(services_.console, clientFailed, "");
     const std::string version = VbRegExp(versionPattern).Replace(answer, "$1");
     if (!checkMysqlVersionNumber(version)) ExitWithCode(services_.console, versionTooOld, version);
     ExitWithCode(services_.console, versionAccepted, "");

@@ -24,6 +24,9 @@ public:
 
 private:
     std::string clientPath() const;
+    // Runs the client's "--version" through a command file; its exit code
+    // (-1000 when it could not be run) and, on 0, what it printed.
+    int askClient(std::string& answer);
 
     platform::Services& services_;
     std::vector<std::int32_t> minimumVersion_;

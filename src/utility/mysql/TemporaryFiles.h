@@ -18,9 +18,9 @@ public:
     TemporaryFiles(const TemporaryFiles&) = delete;
     TemporaryFiles& operator=(const TemporaryFiles&) = delete;
 
-    const std::string& add(std::string path) {
-        paths_.push_back(std::move(path));
-        return paths_.back();
+    std::string add(std::string path) {
+        paths_.push_back(path);
+        return path;
     }
     // Hands the files over to another owner.
     void release() { paths_.clear(); }

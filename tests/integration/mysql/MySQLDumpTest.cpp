@@ -43,11 +43,12 @@ public:
     platform::ErrorCode writeFile(const std::string& p, const std::string& b) override {
         return real_.writeFile(p, b);
     }
-    platform::ErrorCode writePrivateFile(const std::string& p, const std::string& b) override {
-        return real_.writePrivateFile(p, b);
+    platform::ErrorCode createNewFile(const std::string& p, const std::string& b) override {
+        return real_.createNewFile(p, b);
     }
-    platform::ErrorCode replaceFile(const std::string& f, const std::string& t) override {
-        return real_.replaceFile(f, t);
+    platform::ErrorCode replaceFileContent(const std::string& p, const std::string& b,
+                                           bool ownerOnly) override {
+        return real_.replaceFileContent(p, b, ownerOnly);
     }
     platform::ErrorCode deleteFile(const std::string& p) override { return real_.deleteFile(p); }
     platform::ErrorCode deleteFolder(const std::string& p) override {

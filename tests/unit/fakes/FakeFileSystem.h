@@ -31,20 +31,17 @@ public:
         files[path] = bytes;
         return 0;
     }
-    platform::ErrorCode writePrivateFile(const std::string& path, const std::string& bytes) override {
+    platform::ErrorCode createNewFile(const std::string& path, const std::string& bytes) override {
+        if (fileExists(path) || folderExists(path)) return platform::winerr::fileExists;
         const auto e = writeFile(path, bytes);
         if (e == 0) privateFiles.insert(path);
         return e;
     }
-    platform::ErrorCode replaceFile(const std::string& from, const std::string& to) override {
-        const auto found = files.find(from);
-        if (found == files.end()) return platform::winerr::fileNotFound;
-        files[to] = found->second;
-        files.erase(found);
-        // A rename keeps the file's permissions.
-        if (privateFiles.erase(from)) privateFiles.insert(to);
-        else privateFiles.erase(to);
-        return 0;
+    platform::ErrorCode replaceFileContent(const std::string& path, const std::string& bytes,
+                                           bool ownerOnly) override {
+        const auto e = writeFile(path, bytes);
+        if (e == 0 && ownerOnly) privateFiles.insert(path);
+        return e;
     }
     platform::ErrorCode deleteFile(const std::string& path) override {
         if (const auto e = deletes.next()) return e;

@@ -1,10 +1,10 @@
 #pragma once
 #include <functional>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "FakeServices.h"
+#include "command_line.h"
 
 namespace fakes {
 
@@ -22,10 +22,14 @@ public:
     struct Run {
         std::string commandLine;
         std::string commandFile;
+        // mysqldump's arguments, or the words of the client's command file.
+        std::vector<std::string> arguments;
         std::string options;  // the options file's text
         std::string sql;
         bool optionsPrivate = false;
         bool scriptPrivate = false;
+        // The output and error files existed, ours and private, before the client ran.
+        bool streamFilesPrivate = false;
     };
 
     std::function<Reply(const std::string& sql)> respond = [](const std::string&) {
@@ -37,40 +41,75 @@ public:
     };
     std::vector<Run> runs;
 
+    // The value of "--name=value", or the word after "--name" or a redirection such as "1>".
+    static std::string option(const std::vector<std::string>& words, const std::string& name) {
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            if (name.back() == '=' && words[i].rfind(name, 0) == 0)
+                return words[i].substr(name.size());
+            if (words[i] == name && i + 1 < words.size()) return words[i + 1];
+        }
+        return "";
+    }
+
     explicit FakeMySQLClient(FakeServices& fake) : fake_(fake) {
         fake.processes.onLaunch = [this](const std::string& line) { launched(line); };
     }
 
 private:
-    static std::string group(const std::string& text, const std::string& pattern) {
-        std::smatch match;
-        return std::regex_search(text, match, std::regex(pattern)) ? match[1].str() : "";
-    }
+    using Words = std::vector<std::string>;
 
+    // The words of a shell command line: blanks separate, single quotes group,
+    // a backslash outside quotes takes the next character literally.
+    static Words shellWords(const std::string& line) {
+        Words words;
+        std::string word;
+        bool quoted = false, inWord = false;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const char c = line[i];
+            if (!quoted && (c == ' ' || c == '\n')) {
+                if (inWord) words.push_back(word);
+                word.clear();
+                inWord = false;
+            } else if (c == '\'') {
+                quoted = !quoted;
+                inWord = true;
+            } else {
+                word += !quoted && c == '\\' && i + 1 < line.size() ? line[++i] : c;
+                inWord = true;
+            }
+        }
+        if (inWord) words.push_back(word);
+        return words;
+    }
     void launched(const std::string& line) {
         Run run;
         run.commandLine = line;
         Reply reply;
+        const Words words = platform::posix::splitWindowsCommandLine(line);
         if (line.find("mysqldump") != std::string::npos) {
-            run.options = fake_.files.files[group(line, "--defaults-extra-file=\"([^\"]*)\"")];
-            run.optionsPrivate =
-                fake_.files.privateFiles.count(group(line, "--defaults-extra-file=\"([^\"]*)\""));
-            reply = dump(line);
-            if (reply.exitCode == 0 || !reply.out.empty())
-                fake_.files.files[group(line, "--result-file=\"([^\"]*)\"")] = reply.out;
-            reply.out.clear();
-        } else {
-            run.commandFile = group(line, "^\"([^\"]*)\"");
-            const std::string text = fake_.files.files[run.commandFile];
-            const std::string options = group(text, "--defaults-file=\"([^\"]*)\"");
-            const std::string script = group(text, " < \"([^\"]*)\"");
+            run.arguments = words;
+            const std::string options = option(words, "--defaults-extra-file=");
             run.options = fake_.files.files[options];
             run.optionsPrivate = fake_.files.privateFiles.count(options) > 0;
-            run.sql = fake_.files.files[script];
-            run.scriptPrivate = fake_.files.privateFiles.count(script) > 0;
+            reply = dump(line);
+            if (reply.exitCode == 0 || !reply.out.empty())
+                fake_.files.files[option(words, "--result-file=")] = reply.out;
+            reply.out.clear();
+        } else {
+            run.commandFile = words.at(0);
+            const Words script = shellWords(fake_.files.files[run.commandFile]);
+            run.arguments = script;
+            const std::string options = option(script, "--defaults-file=");
+            const std::string input = option(script, "<");
+            run.options = fake_.files.files[options];
+            run.optionsPrivate = fake_.files.privateFiles.count(options) > 0;
+            run.sql = fake_.files.files[input];
+            run.scriptPrivate = fake_.files.privateFiles.count(input) > 0;
+            run.streamFilesPrivate = fake_.files.privateFiles.count(option(script, "1>")) > 0 &&
+                                     fake_.files.privateFiles.count(option(script, "2>")) > 0;
             reply = respond(run.sql);
-            fake_.files.files[group(text, " 1> \"([^\"]*)\"")] = reply.out;
-            fake_.files.files[group(text, " 2> \"([^\"]*)\"")] = reply.err;
+            fake_.files.files[option(script, "1>")] = reply.out;
+            fake_.files.files[option(script, "2>")] = reply.err;
             reply.out.clear();
         }
         runs.push_back(run);

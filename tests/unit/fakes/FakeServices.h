@@ -112,12 +112,14 @@ private:
 };
 
 inline const platform::Conventions& windowsConventions() {
-    static const platform::Conventions conventions{"\\", ".exe", ".bat", "\r\n", true};
+    static const platform::Conventions conventions{"\\", ".exe", ".bat", "\r\n",
+                                                   platform::CommandFileKind::batchFile};
     return conventions;
 }
 
 inline const platform::Conventions& linuxConventions() {
-    static const platform::Conventions conventions{"/", "", ".sh", "\n", false};
+    static const platform::Conventions conventions{"/", "", ".sh", "\n",
+                                                   platform::CommandFileKind::shellScript};
     return conventions;
 }
 

@@ -13,19 +13,21 @@ struct FileFuncs : ::testing::Test {
     FileSystemObject fso{fake.files, fake.random, fakes::linuxConventions()};
 };
 
-TEST_F(FileFuncs, TempFilePathsAreFreshNamesInTheTempFolder) {
-    const std::string first = GetTempFilePath(fso);
-    const std::string second = GetTempFilePath(fso);
+TEST_F(FileFuncs, TempFilesAreFreshPrivateFilesInTheTempFolder) {
+    const std::string first = CreateTempFile(fso);
+    const std::string second = CreateTempFile(fso, "", "text");
     EXPECT_NE(first, second);
     EXPECT_EQ(first.rfind("/tmp/rad", 0), 0u) << first;
     EXPECT_EQ(first.substr(first.size() - 4), ".tmp");
-    EXPECT_FALSE(fake.files.fileExists(first)) << "the file must not be created";
+    EXPECT_EQ(fake.files.files.at(second), "text");
+    EXPECT_EQ(fake.files.privateFiles, (std::set<std::string>{first, second}));
 }
 
-TEST_F(FileFuncs, TempFilePathSkipsANameThatIsTaken) {
+TEST_F(FileFuncs, ATakenNameSuffixIncludedIsLeftAloneAndAnotherDrawn) {
     fake.random.nextBits = 7;
-    fake.files.files["/tmp/rad00007.tmp"] = "taken";
-    EXPECT_EQ(GetTempFilePath(fso), "/tmp/rad00008.tmp");
+    fake.files.files["/tmp/rad00007.tmp.sh"] = "planted";
+    EXPECT_EQ(CreateTempFile(fso, ".sh", "echo"), "/tmp/rad00008.tmp.sh");
+    EXPECT_EQ(fake.files.files.at("/tmp/rad00007.tmp.sh"), "planted");
 }
 
 TEST_F(FileFuncs, QuietDeletesIgnoreEveryFailure) {

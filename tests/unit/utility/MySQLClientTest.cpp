@@ -46,7 +46,8 @@ TEST(MySQLClientFiles, AValueTheFileFormatWouldCutIsQuotedAndEscaped) {
 TEST(MySQLClientFiles, CommandFileTextOnWindowsAndLinux) {
     Quimbo::ClientRunFiles files{"C:\\T\\o.tmp", "C:\\T\\e.tmp", "C:\\T\\c.tmp.bat", "C:\\T\\p.tmp",
                                  "C:\\s q\\script.sql"};
-    const std::string line = Quimbo::ClientCommandLine("C:\\M\\bin\\mysql.exe", files);
+    const std::string line =
+        Quimbo::ClientCommandLine(fakes::windowsConventions(), "C:\\M\\bin\\mysql.exe", files);
     EXPECT_EQ(line,
               "\"C:\\M\\bin\\mysql.exe\" --defaults-file=\"C:\\T\\p.tmp\" "
               "--default-character-set=utf8 -B -f  1> \"C:\\T\\o.tmp\" 2> \"C:\\T\\e.tmp\" < "
@@ -75,6 +76,7 @@ TEST_F(MySQLClientRun, RowsComeAfterTheColumnNamesAsPrintedAndTheRunLeavesOnlyTh
               "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\n");
     EXPECT_TRUE(client.runs[0].optionsPrivate) << "the options file holds the password";
     EXPECT_TRUE(client.runs[0].scriptPrivate) << "statements may set passwords";
+    EXPECT_TRUE(client.runs[0].streamFilesPrivate) << "the error file repeats statements";
 
     const auto row = MySQLManager::sqlNext(result);
     EXPECT_EQ(row, std::optional<std::string>("1\t\tNULL"));

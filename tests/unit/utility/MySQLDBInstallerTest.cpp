@@ -166,8 +166,7 @@ protected:
         for (const auto& run : client.runs)
             if (run.commandLine.find("--no-data") == std::string::npos &&
                 run.commandLine.find("mysqldump") != std::string::npos)
-                names.push_back(std::regex_replace(run.commandLine,
-                                                   std::regex(".*--databases ([^ ]*) .*"), "$1"));
+                names.push_back(FakeMySQLClient::option(run.arguments, "--databases"));
         return names;
     }
 

@@ -1,8 +1,6 @@
 // The dump machinery against the fakes: the mysqldump command line and its
-// credentials file, the size estimate, escaping and the dump file names.
+// credentials file, the size estimate and the dump file names.
 #include <gtest/gtest.h>
-
-#include <regex>
 
 #include "MySQLClientFixture.h"
 #include "frame/FailureRecord.h"
@@ -17,25 +15,29 @@ protected:
     Quimbo::MySQLConnection server{"/m", "127.0.0.1", "27351", "root", "s3cret", "db"};
 };
 
-TEST_F(MySQLDump, CommandLineKeepsItsOrderAndTheCredentialsFileComesFirst) {
-    manager.DumpMySQLDatabase(server, "/dumps/d 1.dmp", false);
+TEST_F(MySQLDump, EveryValueArrivesAsOneArgumentInOrderAfterTheCredentialsFile) {
+    // A database name with a blank and a previous version that tries to slip
+    // options in through the dump file's name.
+    server.database = "my db";
+    const std::string path = "/dumps/my db-2.5\" --no-data --tables \"t.dmp";
+    manager.DumpMySQLDatabase(server, path, true);
     ASSERT_EQ(client.runs.size(), 1u);
-    const std::string line = client.runs[0].commandLine;
-    const std::string options =
-        std::regex_replace(line, std::regex(".*--defaults-extra-file=\"([^\"]*)\".*"), "$1");
-    EXPECT_EQ(line, "\"/m/bin/mysqldump\" --defaults-extra-file=\"" + options +
-                        "\" --databases db --force --routines --comments --extended-insert "
-                        "--quote-names --user=root --host=127.0.0.1 --port=27351 "
-                        "--single-transaction --skip-lock-tables --result-file=\"/dumps/d 1.dmp\" "
-                        "--no-data");
-    EXPECT_EQ(line.find("s3cret"), std::string::npos) << "no password on the command line";
+    const auto& words = client.runs[0].arguments;
+    const std::string options = FakeMySQLClient::option(words, "--defaults-extra-file=");
+    EXPECT_EQ(words, (std::vector<std::string>{
+                         "/m/bin/mysqldump", "--defaults-extra-file=" + options, "--databases",
+                         "my db", "--force", "--routines", "--comments", "--extended-insert",
+                         "--quote-names", "--user=root", "--host=127.0.0.1", "--port=27351",
+                         "--single-transaction", "--skip-lock-tables", "--result-file=" + path}));
+    EXPECT_EQ(client.runs[0].commandLine.find("s3cret"), std::string::npos)
+        << "no password on the command line";
     EXPECT_EQ(client.runs[0].options, "[client]\npassword=s3cret\n");
     EXPECT_TRUE(client.runs[0].optionsPrivate);
     EXPECT_EQ(temporaries(), 0u) << "the credentials file is deleted after the run";
+    EXPECT_TRUE(fake.files.fileExists(path));
 
-    manager.DumpMySQLDatabase(server, "/dumps/d2.dmp", true);
-    EXPECT_EQ(client.runs[1].commandLine.find("--no-data"), std::string::npos);
-    EXPECT_TRUE(fake.files.fileExists("/dumps/d2.dmp"));
+    manager.DumpMySQLDatabase(server, "/dumps/d2.dmp", false);
+    EXPECT_EQ(client.runs[1].arguments.back(), "--no-data");
 }
 
 TEST_F(MySQLDump, AFailedDumpDeletesItsPartialFileAndRaisesTheExitCodeWithStandardError) {
@@ -80,14 +82,6 @@ TEST_F(MySQLDump, ATableWhoseSizeQueryFailsAddsNothing) {
         return FakeMySQLClient::Reply{"", "ERROR 1142: denied\n", 1};
     };
     EXPECT_DOUBLE_EQ(manager.GetMySQLDatabaseDumpSize(server), 1.25 * 5);
-}
-
-TEST(MySQLCommandLineParam, QuotesAndEscapesAsTheToolsReadIt) {
-    EXPECT_EQ(MySQLManager::EscapeMySQLCommandLineParam("abc"), "\"abc\"");
-    EXPECT_EQ(MySQLManager::EscapeMySQLCommandLineParam("ab\\"), "\"ab\\\\\"");
-    EXPECT_EQ(MySQLManager::EscapeMySQLCommandLineParam("a\"b"), "\"a\\\"b\"");
-    EXPECT_EQ(MySQLManager::EscapeMySQLCommandLineParam("a\\\"b"), "\"a\\\\\\\"b\"");
-    EXPECT_EQ(MySQLManager::EscapeMySQLCommandLineParam(""), "\"\"");
 }
 
 }  // namespace

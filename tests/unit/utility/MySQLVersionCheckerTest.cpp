@@ -45,7 +45,7 @@ struct VersionCheckRun : ::testing::Test {
     int run(const std::string& answer, int clientExit) {
         fake.processes.onLaunch = [&](const std::string& commandLine) {
             const auto& script = fake.files.files[commandLine.substr(1, commandLine.size() - 2)];
-            const auto target = script.rfind("> \"");
+            const auto target = script.rfind("> '");
             fake.files.files[script.substr(target + 3, script.size() - target - 4)] = answer;
         };
         fake.processes.children.push_back({{""}, {}, clientExit, "", 0});

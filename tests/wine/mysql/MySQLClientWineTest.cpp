@@ -69,4 +69,17 @@ TEST_F(MySQLClientUnderWine, ErrorsWarningsAndASilentFailureAreFailures) {
         "Failed to run mysql. File " + (install / "nowhere\\bin\\mysql.exe") + " is not found.");
 }
 
+TEST_F(MySQLClientUnderWine, EveryDumpValueArrivesAsOneArgument) {
+    winesupport::copyFile(winesupport::fixturesFolder() + "\\mysql-standin\\mysql.exe",
+                          install / "my install\\MySQL\\bin\\mysqldump.exe");
+    server.database = "my \"db\" --no-data \\";
+    const std::string dumpFile = install / "my install\\100% d.dmp";
+    manager.DumpMySQLDatabase(server, dumpFile, true);
+    const std::string arguments = winesupport::readFile(dumpFile);
+    EXPECT_NE(arguments.find("\n--databases\nmy \"db\" --no-data \\\n--force\n"), std::string::npos)
+        << arguments;
+    const std::string last = "--result-file=" + dumpFile + "\n";
+    EXPECT_EQ(arguments.substr(arguments.size() - last.size()), last) << arguments;
+}
+
 }  // namespace

@@ -3,6 +3,10 @@
 
 namespace platform {
 
+// Who reads a generated command file: cmd (a ".bat" that first switches the
+// console code page with "CHCP n") or /bin/sh (a script starting "#!/bin/sh").
+enum class CommandFileKind { batchFile, shellScript };
+
 // The few spellings that differ between Windows and the Linux stand-ins.
 struct Conventions {
     // "\\" on Windows, "/" on Linux.
@@ -13,9 +17,7 @@ struct Conventions {
     std::string commandFileSuffix;
     // Line break inside generated command files: CR LF on Windows, LF on Linux.
     std::string commandFileLineBreak;
-    // True where a command file starts by switching the console code page
-    // ("CHCP n"); false where it starts with "#!/bin/sh".
-    bool commandFileSetsCodePage = true;
+    CommandFileKind commandFileKind = CommandFileKind::batchFile;
 };
 
 const Conventions& hostConventions();

@@ -18,11 +18,16 @@ public:
     virtual Result<std::string> readFile(const std::string& path) = 0;
     // Creates or truncates the file and writes the bytes.
     virtual ErrorCode writeFile(const std::string& path, const std::string& bytes) = 0;
-    // As writeFile, but the file is readable and writable by its owner only,
-    // from the moment it exists: for files that hold a secret.
-    virtual ErrorCode writePrivateFile(const std::string& path, const std::string& bytes) = 0;
-    // Puts `from` in the place of `to`, replacing it in one step where the system can.
-    virtual ErrorCode replaceFile(const std::string& from, const std::string& to) = 0;
+    // Creates a file that must not exist yet and writes the bytes. A link in
+    // its place counts as existing and is not followed; only the owner may
+    // read or write the file, from the moment it exists. fileExists when the
+    // name is taken: temporary files in shared folders are made this way.
+    virtual ErrorCode createNewFile(const std::string& path, const std::string& bytes) = 0;
+    // Gives a file new content so that no reader ever sees half of it: the
+    // bytes go to a new file beside it, which then takes its place.
+    // `ownerOnly`: only the owner may read the result (a secret).
+    virtual ErrorCode replaceFileContent(const std::string& path, const std::string& bytes,
+                                         bool ownerOnly) = 0;
     // Deletes a file, read-only ones included.
     virtual ErrorCode deleteFile(const std::string& path) = 0;
     // Deletes a folder with everything in it, read-only files included.

@@ -121,7 +121,7 @@ ErrorCode PosixRegistry::setValue(RegistryHandle key, const std::string& name,
                     }
                 });
     if (!replaced) text += name + "=" + *stored + "\n";
-    return replaceFileAtomically(folder + "/values", text);
+    return replaceFileContent(folder + "/values", text, false);
 }
 
 }  // namespace platform::posix

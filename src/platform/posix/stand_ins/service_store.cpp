@@ -39,7 +39,7 @@ ErrorCode writeFields(const std::string& path, const Fields& fields) {
     std::string text;
     for (const auto& [key, value] : fields)
         text += key + '=' + escapeLineValue(value) + '\n';
-    return replaceFileAtomically(path, text);
+    return replaceFileContent(path, text, false);
 }
 
 std::uint32_t number(const Fields& fields, const std::string& key, std::uint32_t fallback = 0) {
