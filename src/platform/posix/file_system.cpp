@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -43,6 +44,31 @@ ErrorCode deleteTree(const std::string& path) {
         if (const ErrorCode e = deleteTree(path + "/" + name)) return e;
     }
     return ::rmdir(path.c_str()) == 0 ? 0 : setLastErrorFromErrno();
+}
+
+// Windows refuses to overwrite a file with the read-only attribute; here a
+// file nobody may write stands for it (root would write it all the same).
+bool readOnly(const struct stat& info) { return (info.st_mode & 0222) == 0; }
+
+ErrorCode copyOpen(int from, const struct stat& source, const std::string& to) {
+    struct stat target {};
+    if (::stat(to.c_str(), &target) == 0) {
+        if (target.st_dev == source.st_dev && target.st_ino == source.st_ino)
+            return setLastError(winerr::sharingViolation);
+        if (readOnly(target) || S_ISDIR(target.st_mode)) return setLastError(winerr::accessDenied);
+    }
+    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, source.st_mode & 0777));
+    if (!out.open()) return errno == ENOENT ? setLastError(winerr::pathNotFound)
+                                            : setLastErrorFromErrno();
+    char buffer[1 << 16];
+    while (true) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return setLastErrorFromErrno();
+        if (got == 0) break;
+        if (const ErrorCode e = writeFully(out.get(), std::string(buffer, got))) return e;
+    }
+    return ::close(out.release()) == 0 ? winerr::success : setLastErrorFromErrno();
 }
 
 }  // namespace
@@ -121,6 +147,37 @@ std::string PosixFileSystem::tempFolder() {
     std::string folder = fromEnvironment && *fromEnvironment ? fromEnvironment : "/tmp";
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     return folder;
+}
+
+ErrorCode PosixFileSystem::copyFile(const std::string& from, const std::string& to) {
+    Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat source {};
+    if (!in.open() || ::fstat(in.get(), &source) != 0) return setLastErrorFromErrno();
+    if (!S_ISREG(source.st_mode)) return setLastError(winerr::fileNotFound);
+    return copyOpen(in.get(), source, to);
+}
+
+ErrorCode PosixFileSystem::moveFile(const std::string& from, const std::string& to,
+                                   bool replaceExisting) {
+    if (replaceExisting)
+        return ::rename(from.c_str(), to.c_str()) == 0 ? winerr::success : setLastErrorFromErrno();
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return winerr::success;
+    if (errno == EEXIST) return setLastError(winerr::alreadyExists);
+    if (errno != EINVAL && errno != ENOSYS) return setLastErrorFromErrno();
+    // A file system without no-replace renames: a new link fails just as well
+    // when the name is taken.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return errno == EEXIST ? setLastError(winerr::alreadyExists) : setLastErrorFromErrno();
+    return ::unlink(from.c_str()) == 0 ? winerr::success : setLastErrorFromErrno();
+}
+
+Result<std::uint64_t> PosixFileSystem::fileSize(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return Result<std::uint64_t>::failure(setLastErrorFromErrno());
+    if (!S_ISREG(info.st_mode)) return Result<std::uint64_t>::failure(setLastError(winerr::fileNotFound));
+    return {static_cast<std::uint64_t>(info.st_size), winerr::success};
 }
 
 }  // namespace platform::posix

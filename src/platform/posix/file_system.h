@@ -19,6 +19,10 @@ public:
     Result<std::string> absolutePath(const std::string& path) override;
     Result<std::uint64_t> freeSpace(const std::string& path) override;
     std::string tempFolder() override;
+    ErrorCode copyFile(const std::string& from, const std::string& to) override;
+    ErrorCode moveFile(const std::string& from, const std::string& to,
+                       bool replaceExisting) override;
+    Result<std::uint64_t> fileSize(const std::string& path) override;
 };
 
 }  // namespace platform::posix

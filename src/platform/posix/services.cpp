@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/std_random.h"
 #include "process_launcher.h"
+#include "stand_ins/database_engine.h"
 #include "system_errors.h"
 
 namespace platform {
@@ -28,7 +29,7 @@ public:
     PosixServices(int argc, char** argv)
         : console_(argc, argv), messageBoxes_(console_), page_(console_, ::isatty(2) == 1),
           services_{files_, processes_, console_, messageBoxes_, codePages_,
-                    errors_, clock_,     random_,  hostConventions(), page_} {
+                    errors_, clock_,     random_,  hostConventions(), page_, databases_} {
         // A child that closes its input must not kill us when we answer it.
         ::signal(SIGPIPE, SIG_IGN);
     }
@@ -44,6 +45,7 @@ private:
     PosixClock clock_;
     StdRandom random_;
     TerminalPage page_;
+    SqliteDatabaseEngine databases_;
     Services services_;
 };
 

@@ -187,4 +187,24 @@ std::string Win32FileSystem::tempFolder() {
     return folder;
 }
 
+ErrorCode Win32FileSystem::copyFile(const std::string& from, const std::string& to) {
+    return ::CopyFileA(from.c_str(), to.c_str(), FALSE) ? ERROR_SUCCESS : ::GetLastError();
+}
+
+ErrorCode Win32FileSystem::moveFile(const std::string& from, const std::string& to,
+                                   bool replaceExisting) {
+    const DWORD flags = MOVEFILE_COPY_ALLOWED | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+    return ::MoveFileExA(from.c_str(), to.c_str(), flags) ? ERROR_SUCCESS : ::GetLastError();
+}
+
+Result<std::uint64_t> Win32FileSystem::fileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return Result<std::uint64_t>::failure(::GetLastError());
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return Result<std::uint64_t>::failure(ERROR_FILE_NOT_FOUND);
+    return {(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+            ERROR_SUCCESS};
+}
+
 }  // namespace platform::win32

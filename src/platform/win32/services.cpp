@@ -2,6 +2,7 @@
 #include "clock.h"
 #include "code_pages.h"
 #include "console.h"
+#include "database_engine.h"
 #include "file_system.h"
 #include "foreign_windows.h"
 #include "message_box.h"
@@ -24,7 +25,7 @@ class Win32Services final : public SystemServices {
 public:
     Win32Services()
         : services_{files_, processes_, console_, messageBoxes_, codePages_,
-                    errors_, clock_,     random_,  hostConventions(), windows_} {}
+                    errors_, clock_,     random_,  hostConventions(), windows_, databases_} {}
     Services& services() override { return services_; }
 
 private:
@@ -37,6 +38,7 @@ private:
     Win32Clock clock_;
     StdRandom random_;
     Win32ForeignWindows windows_;
+    Win32DatabaseEngine databases_;
     Services services_;
 };
 

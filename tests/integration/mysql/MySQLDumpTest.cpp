@@ -67,6 +67,15 @@ public:
         return {freeBytes_, 0};
     }
     std::string tempFolder() override { return real_.tempFolder(); }
+    platform::ErrorCode copyFile(const std::string& f, const std::string& t) override {
+        return real_.copyFile(f, t);
+    }
+    platform::ErrorCode moveFile(const std::string& f, const std::string& t, bool r) override {
+        return real_.moveFile(f, t, r);
+    }
+    platform::Result<std::uint64_t> fileSize(const std::string& p) override {
+        return real_.fileSize(p);
+    }
 
 private:
     platform::FileSystem& real_;
@@ -158,7 +167,7 @@ TEST_F(MySQLDumps, ShortFreeSpaceStopsTheDumpWith2019AndTheRequiredSize) {
     ShortOfSpace shortFiles(real.files, 1000);
     platform::Services services{shortFiles,       real.processes, real.console, real.messageBoxes,
                                 real.codePages,   real.errors,    real.clock,   real.random,
-                                real.conventions, real.windows};
+                                real.conventions, real.windows, real.databases};
     auto installer = installerOn(services, mariadbtest::testServer().port);
     Quimbo::MySQLDBInstallerSteps steps{*installer};
     steps.createDumpsFolder();

@@ -73,6 +73,26 @@ public:
     }
     platform::Result<std::uint64_t> freeSpace(const std::string&) override { return {freeBytes, 0}; }
     std::string tempFolder() override { return "/tmp"; }
+    platform::ErrorCode copyFile(const std::string& from, const std::string& to) override {
+        const auto found = files.find(from);
+        if (found == files.end()) return platform::winerr::fileNotFound;
+        if (from == to) return platform::winerr::sharingViolation;
+        return writeFile(to, found->second);
+    }
+    platform::ErrorCode moveFile(const std::string& from, const std::string& to,
+                                 bool replaceExisting) override {
+        const auto found = files.find(from);
+        if (found == files.end()) return platform::winerr::fileNotFound;
+        if (files.count(to) && !replaceExisting) return platform::winerr::alreadyExists;
+        files[to] = found->second;
+        files.erase(from);
+        return 0;
+    }
+    platform::Result<std::uint64_t> fileSize(const std::string& path) override {
+        const auto found = files.find(path);
+        if (found == files.end()) return platform::Result<std::uint64_t>::failure(2);
+        return {found->second.size(), 0};
+    }
 
     static std::string parentOf(const std::string& path) {
         const auto slash = path.find_last_of('/');

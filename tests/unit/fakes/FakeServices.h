@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeDatabaseEngine.h"
 #include "FakeFileSystem.h"
 #include "FakeForeignWindows.h"
 #include "FakeProcesses.h"
@@ -134,8 +135,10 @@ struct FakeServices {
     FakeClock clock;
     FakeRandom random;
     FakeForeignWindows windows;
-    platform::Services services{files,  processes, console, messageBoxes,      codePages,
-                                errors, clock,     random,  linuxConventions(), windows};
+    FakeDatabaseEngine databases;
+    platform::Services services{files,  processes, console,           messageBoxes,
+                                codePages, errors, clock, random, linuxConventions(), windows,
+                                databases};
 };
 
 }  // namespace fakes

@@ -87,7 +87,7 @@ TEST(VersionCheckCommandFile, OnWindowsSwitchesToTheAnsiCodePageFirst) {
     fakes::FakeServices fake;
     platform::Services windows{fake.files,  fake.processes, fake.console, fake.messageBoxes,
                                fake.codePages, fake.errors, fake.clock,   fake.random,
-                               fakes::windowsConventions(), fake.windows};
+                               fakes::windowsConventions(), fake.windows, fake.databases};
     std::string script;
     fake.processes.onLaunch = [&](const std::string& line) {
         script = fake.files.files[line.substr(1, line.size() - 2)];

@@ -42,6 +42,15 @@ public:
     virtual Result<std::uint64_t> freeSpace(const std::string& path) = 0;
     // The user's temporary folder, without a trailing separator.
     virtual std::string tempFolder() = 0;
+
+    // Copies a file over the destination, which may exist. A file is never
+    // copied onto itself: that fails with 32 and leaves it as it was.
+    virtual ErrorCode copyFile(const std::string& from, const std::string& to) = 0;
+    // Renames a file. A destination that exists fails with 183, or with
+    // `replaceExisting` is replaced in one step.
+    virtual ErrorCode moveFile(const std::string& from, const std::string& to,
+                               bool replaceExisting) = 0;
+    virtual Result<std::uint64_t> fileSize(const std::string& path) = 0;
 };
 
 }  // namespace platform

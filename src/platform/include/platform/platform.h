@@ -5,6 +5,7 @@
 #include "platform/code_pages.h"
 #include "platform/console.h"
 #include "platform/conventions.h"
+#include "platform/database_engine.h"
 #include "platform/file_system.h"
 #include "platform/foreign_windows.h"
 #include "platform/message_box.h"
@@ -27,6 +28,7 @@ struct Services {
     Random& random;
     const Conventions& conventions;
     ForeignWindows& windows;
+    DatabaseEngine& databases;
 };
 
 // Owns the real implementations; `services` refers into it.
