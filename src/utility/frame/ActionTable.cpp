@@ -1,5 +1,9 @@
 #include "ActionTable.h"
 
+#include "access/AccessDBChecker.h"
+#include "access/AccessDBInstaller.h"
+#include "access/daoInstaller.h"
+#include "access/msJetChecker.h"
 #include "mysql/MySQLDBInstaller.h"
 #include "mysql/MySQLVersionChecker.h"
 
@@ -17,6 +21,28 @@ void runMySQLDBAction(platform::Services& services, Args& args, int& argsQty) {
     ReportActionNotAvailable(services, *FindAction(1));
 }
 
+void runAccessDBInstallation(platform::Services& services, Args& args, int& argsQty) {
+    AccessDBInstaller installer(services);
+    installer.Initialize(args, argsQty);
+    installer.InstallDB();
+}
+
+void runAccessDBCheck(platform::Services& services, Args& args, int& argsQty) {
+    AccessDBChecker checker(services);
+    checker.Initialize(args, argsQty);
+    checker.MakeDBAction();
+}
+
+void runJetVersionCheck(platform::Services& services, Args&, int&) {
+    msJetChecker(services).CheckMSJet();
+}
+
+void runDaoSetup(platform::Services& services, Args& args, int& argsQty) {
+    daoInstaller installer(services);
+    installer.InitializeFromParams(args, argsQty);
+    installer.SetupDaoIfNeeded();
+}
+
 void runMySQLVersionCheck(platform::Services& services, Args& args, int& argsQty) {
     MySQLVersionChecker checker(services);
     checker.Initialize(args, argsQty);
@@ -24,12 +50,12 @@ void runMySQLVersionCheck(platform::Services& services, Args& args, int& argsQty
 }
 
 const ActionEntry actions[] = {
-    {0, "Access database installation", nullptr},
+    {0, "Access database installation", runAccessDBInstallation},
     {1, "MySQL database action", runMySQLDBAction},
     {2, "MySQL database check", nullptr},
-    {3, "Access database check", nullptr},
-    {4, "Jet engine version check", nullptr},
-    {5, "DAO library setup", nullptr},
+    {3, "Access database check", runAccessDBCheck},
+    {4, "Jet engine version check", runJetVersionCheck},
+    {5, "DAO library setup", runDaoSetup},
     {6, "MySQL version check", runMySQLVersionCheck},
 };
 

@@ -93,6 +93,18 @@ std::uint64_t FileSystemObject::GetFreeSpace(const std::string& path) {
     return valueOrRaise(files_.freeSpace(path), path);
 }
 
+void FileSystemObject::CopyFile(const std::string& from, const std::string& to) {
+    raiseOn(files_.copyFile(from, to), from);
+}
+
+void FileSystemObject::MoveFile(const std::string& from, const std::string& to) {
+    raiseOn(files_.moveFile(from, to, false), from);
+}
+
+std::uint64_t FileSystemObject::GetFileSize(const std::string& path) {
+    return valueOrRaise(files_.fileSize(path), path);
+}
+
 std::string FileSystemObject::GetTempName() {
     char name[16];
     std::snprintf(name, sizeof name, "rad%05X.tmp", random_.bits() & 0xFFFFFu);

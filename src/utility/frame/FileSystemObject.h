@@ -36,6 +36,11 @@ public:
     std::vector<std::string> ListFiles(const std::string& folder);
     std::string GetAbsolutePathName(const std::string& path);
     std::uint64_t GetFreeSpace(const std::string& path);
+    // Overwrites the destination; a file copied onto itself fails.
+    void CopyFile(const std::string& from, const std::string& to);
+    // Fails with "File already exists" when the destination is taken.
+    void MoveFile(const std::string& from, const std::string& to);
+    std::uint64_t GetFileSize(const std::string& path);
 
     // A fresh random file name ("radXXXXX.tmp"); the file is not created.
     std::string GetTempName();
