@@ -21,6 +21,10 @@ for package in "${packages[@]}"; do
   fi
 done
 
+# The npm client fetches the SQLite amalgamation for the Windows test fixtures;
+# a machine whose Node.js already brings npm needs nothing more.
+command -v npm >/dev/null 2>&1 || missing+=(npm)
+
 if [ ${#missing[@]} -eq 0 ]; then
   echo "bootstrap: all packages present"
   exit 0
