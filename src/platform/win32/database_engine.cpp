@@ -92,7 +92,8 @@ class DaoDbEngine final : public DaoEngine {
 public:
     explicit DaoDbEngine(Dispatch engine) : engine_(std::move(engine)) {}
 
-    EngineError createDatabase(const std::string& path, const std::string& collatingOrder) override {
+    EngineError createDatabase(const std::string& path,
+                               const std::string& collatingOrder) override {
         std::vector<Variant> arguments;
         arguments.push_back(Variant::text(path));
         arguments.push_back(Variant::text(collatingOrder));
@@ -101,7 +102,8 @@ public:
         Dispatch::from(database.value).call("Close");
         return {};
     }
-    EngineError compactDatabase(const std::string& source, const std::string& destination) override {
+    EngineError compactDatabase(const std::string& source,
+                                const std::string& destination) override {
         std::vector<Variant> arguments;
         arguments.push_back(Variant::text(source));
         arguments.push_back(Variant::text(destination));
@@ -136,7 +138,9 @@ EngineResult<std::unique_ptr<DatabaseConnection>> Win32DatabaseEngine::createCon
     return {std::make_unique<AdoConnection>(std::move(connection.value)), {}};
 }
 
-std::uint32_t Win32DatabaseEngine::defaultLocaleId() { return ::GetSystemDefaultLCID(); }
+std::uint32_t Win32DatabaseEngine::defaultLocaleId() {
+    return ::GetSystemDefaultLCID();
+}
 
 std::string Win32DatabaseEngine::fileVersion(const std::string& path) {
     DWORD ignored = 0;
@@ -158,9 +162,12 @@ std::string Win32DatabaseEngine::fileVersion(const std::string& path) {
 std::string Win32DatabaseEngine::systemFolder() {
     char buffer[MAX_PATH + 1];
     const UINT length = ::GetSystemDirectoryA(buffer, sizeof buffer);
-    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : "C:\\WINDOWS\\system32";
+    return length > 0 && length < sizeof buffer ? std::string(buffer, length)
+                                                : "C:\\WINDOWS\\system32";
 }
 
-std::string Win32DatabaseEngine::systemDrive() { return systemFolder().substr(0, 2); }
+std::string Win32DatabaseEngine::systemDrive() {
+    return systemFolder().substr(0, 2);
+}
 
 }  // namespace platform::win32

@@ -26,7 +26,9 @@ std::string ansi(const wchar_t* text, UINT length) {
     return result;
 }
 
-std::string ansi(BSTR text) { return ansi(text, text ? ::SysStringLen(text) : 0); }
+std::string ansi(BSTR text) {
+    return ansi(text, text ? ::SysStringLen(text) : 0);
+}
 
 std::string systemText(HRESULT code) {
     char* buffer = nullptr;
@@ -35,7 +37,8 @@ std::string systemText(HRESULT code) {
         nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
     std::string text(buffer ? buffer : "", length);
     if (buffer) ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
     return text.empty() ? "Automation error" : text;
 }
 
@@ -47,7 +50,8 @@ std::int32_t scriptNumber(HRESULT code) {
 }
 
 EngineError failure(HRESULT code, const std::string& description) {
-    return EngineError{true, scriptNumber(code), description.empty() ? systemText(code) : description};
+    return EngineError{true, scriptNumber(code),
+                       description.empty() ? systemText(code) : description};
 }
 
 EngineError fromException(EXCEPINFO& info) {
@@ -152,7 +156,8 @@ EngineResult<Variant> Dispatch::call(const std::string& member, std::vector<Vari
     return invoke(member, DISPATCH_METHOD, std::move(arguments));
 }
 
-EngineResult<Variant> Dispatch::property(const std::string& member, std::vector<Variant> arguments) {
+EngineResult<Variant> Dispatch::property(const std::string& member,
+                                         std::vector<Variant> arguments) {
     return invoke(member, DISPATCH_PROPERTYGET, std::move(arguments));
 }
 
@@ -168,7 +173,8 @@ EngineResult<Variant> Dispatch::invoke(const std::string& member, WORD kind,
         return R::failure(EngineError{true, 438, "Object doesn't support this property or method"});
     // Invoke takes the arguments from the last to the first.
     std::vector<VARIANTARG> reversed;
-    for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) reversed.push_back(it->get());
+    for (auto it = arguments.rbegin(); it != arguments.rend(); ++it)
+        reversed.push_back(it->get());
     DISPPARAMS parameters{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
     Variant result;
     EXCEPINFO exception{};

@@ -2,6 +2,7 @@
 // Win32 side only: COM objects reached by late binding through IDispatch, as a
 // script reaches them: by ProgID, member names and VARIANT arguments.
 #include <windows.h>
+// windows.h first: the OLE headers build on its types.
 #include <oaidl.h>
 
 #include <string>
@@ -66,7 +67,8 @@ public:
     EngineResult<Variant> property(const std::string& member, std::vector<Variant> arguments = {});
 
 private:
-    EngineResult<Variant> invoke(const std::string& member, WORD kind, std::vector<Variant> arguments);
+    EngineResult<Variant> invoke(const std::string& member, WORD kind,
+                                 std::vector<Variant> arguments);
 
     IDispatch* object_ = nullptr;
 };

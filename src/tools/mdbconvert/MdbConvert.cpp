@@ -9,20 +9,21 @@ constexpr int folderAttempts = 16;
 
 int exitCodeForEngineError(std::int32_t number) {
     switch (number) {
-    case 3006:  // database exclusively locked
-    case 3008:  // table exclusively locked
-    case 3045:  // file already in use
-    case 3050:  // could not lock file
-    case 3356:  // opened exclusively by another user
-        return locked;
-    case 3033:  // no permission
-    case 3051:  // cannot open the file: exclusive or no permission
-    case 3112:  // no read permission
-        return noPermission;
-    case 3049:  // may not be a database or is corrupt
-    case 3343:  // unrecognized database format
-        return corrupted;
-    default: return failed;
+        case 3006:  // database exclusively locked
+        case 3008:  // table exclusively locked
+        case 3045:  // file already in use
+        case 3050:  // could not lock file
+        case 3356:  // opened exclusively by another user
+            return locked;
+        case 3033:  // no permission
+        case 3051:  // cannot open the file: exclusive or no permission
+        case 3112:  // no read permission
+            return noPermission;
+        case 3049:  // may not be a database or is corrupt
+        case 3343:  // unrecognized database format
+            return corrupted;
+        default:
+            return failed;
     }
 }
 
@@ -52,7 +53,8 @@ std::string createWorkFolder(platform::Services& services, const std::string& pa
 
 std::string DatabasePathArgument(const std::string& argumentLine) {
     std::string line = argumentLine;
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+        line.pop_back();
     if (line.size() >= 2 && line.front() == '"' && line.back() == '"' &&
         line.find('"', 1) == line.size() - 1)
         return line.substr(1, line.size() - 2);

@@ -59,17 +59,18 @@ std::string AccessDBInstaller::MakeBackupPath(const std::string& path) {
     std::string stem = path.substr(0, dot);
     if (!backupLabel_.empty()) stem += "-" + backupLabel_;
     const platform::LocalTime now = services_.clock.localNow();
-    const std::string stamp = TwoDigits(now.month) + TwoDigits(now.day) +
-                              std::to_string(now.year) + "." + TwoDigits(now.hour) +
-                              TwoDigits(now.minute) + TwoDigits(now.second);
+    const std::string stamp = TwoDigits(now.month) + TwoDigits(now.day) + std::to_string(now.year) +
+                              "." + TwoDigits(now.hour) + TwoDigits(now.minute) +
+                              TwoDigits(now.second);
     return stem + "." + stamp + path.substr(dot);
 }
 
 void AccessDBInstaller::BackupDatabase(const std::string& target, const std::string& mode) {
     try {
         const std::string backup = MakeBackupPath(target);
-        const bool wanted = (!contains(mode, "Upgrade") && fileObject_.FileExists(target)) ||
-                            (contains(mode, "UpgradeWithBackUp") && fileObject_.FileExists(dbPath_));
+        const bool wanted =
+            (!contains(mode, "Upgrade") && fileObject_.FileExists(target)) ||
+            (contains(mode, "UpgradeWithBackUp") && fileObject_.FileExists(dbPath_));
         if (!wanted) return;
         window_.UpdateCurrentAction("Backing up harvella.mdb to " + backup);
         if (contains(mode, "Copy") && dbPath_ == target) {
@@ -95,7 +96,8 @@ void AccessDBInstaller::CheckBackupSpace(const std::string& target, const std::s
 }
 
 void AccessDBInstaller::UpgradeDb(const std::string& dbPath) {
-    window_.UpdateCurrentAction("Verifying format of Harvella database (this may take several minutes)");
+    window_.UpdateCurrentAction(
+        "Verifying format of Harvella database (this may take several minutes)");
     const std::string tool = fileObject_.BuildPath(
         databaseFolderPath("tools"), "mdbconvert" + services_.conventions.executableSuffix);
     std::string errText, outText;

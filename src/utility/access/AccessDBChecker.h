@@ -11,7 +11,8 @@ namespace Quimbo {
 // holds at least one product user (exit code 0) or not (1).
 class AccessDBChecker {
 public:
-    explicit AccessDBChecker(platform::Services& services) : services_(services), window_(services) {}
+    explicit AccessDBChecker(platform::Services& services)
+        : services_(services), window_(services) {}
 
     // No count test. With a third field the installer page's Next button is
     // pressed before the check; without a database path the check fails.

@@ -34,7 +34,8 @@ void AccessDBInstaller::Initialize(Args& args, int& argsQty) {
         RejectFieldCount(services_, "Access DB installation requires 12 or 13 parameters!");
     window_.Initialize(WindowHandleField(services_, args, 3), WindowHandleField(services_, args, 4),
                        WindowHandleField(services_, args, 5), WindowHandleField(services_, args, 6),
-                       WindowHandleField(services_, args, 7), WindowHandleField(services_, args, 8));
+                       WindowHandleField(services_, args, 7),
+                       WindowHandleField(services_, args, 8));
     configuration_.Initialize(fileObject_);
     installDir_ = args[1];
     configFileName_ = args[2];
@@ -93,7 +94,8 @@ void AccessDBInstaller::SaveAccessDBConfiguration() {
     const std::int32_t error = configuration_.SetHarvellaConfigParams(
         configFile, "com.inzoom.jdbcado.Driver",
         "jdbc:izmado:harvelladb;IzmDllPath=" + withBackslashesDoubled(library), "none", "none");
-    if (error != 0) fail("Failed to save Access DB configuration in " + configFile, setupFailed, outputText_);
+    if (error != 0)
+        fail("Failed to save Access DB configuration in " + configFile, setupFailed, outputText_);
 }
 
 void AccessDBInstaller::fail(const std::string& message, std::int32_t exitCode,

@@ -16,7 +16,8 @@ std::string featureQuery(int count, const std::string& features) {
     const std::string number = std::to_string(count);
     return "select (matched_features.num = " + number +
            ") and (matched_features.num = all_features.num) from (select count(feature_code) "
-           "as num from feature_patch_history where feature_code in (" + features +
+           "as num from feature_patch_history where feature_code in (" +
+           features +
            ")) matched_features, (select count(feature_code) as num from "
            "feature_patch_history) all_features";
 }
@@ -39,7 +40,8 @@ void AccessDBInstaller::PrepareSchema(const std::string& dbPath, const std::stri
     connection_.Open(dbPath);
     if (mode == "Create") {
         window_.UpdateCurrentAction("Creating database schema");
-        ExecuteScriptFile(databaseFolderPath(fileObject_.BuildPath("scripts", "harvella.access97.sql")));
+        ExecuteScriptFile(
+            databaseFolderPath(fileObject_.BuildPath("scripts", "harvella.access97.sql")));
     }
     window_.UpdateProgressBar(40);
     SchemaVersion version = GetSchemaVersion();

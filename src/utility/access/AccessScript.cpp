@@ -13,7 +13,8 @@ bool isSpace(char c) {
 // The line ends with ";" followed by white space only.
 bool endsStatement(const std::string& line) {
     std::size_t end = line.size();
-    while (end > 0 && isSpace(line[end - 1])) --end;
+    while (end > 0 && isSpace(line[end - 1]))
+        --end;
     return end > 0 && line[end - 1] == ';';
 }
 
@@ -22,8 +23,10 @@ bool endsStatement(const std::string& line) {
 // is plain text.
 char openQuoteAfter(const std::string& text, char open) {
     for (const char c : text) {
-        if (open == 0 && (c == '\'' || c == '"')) open = c;
-        else if (c == open) open = 0;
+        if (open == 0 && (c == '\'' || c == '"'))
+            open = c;
+        else if (c == open)
+            open = 0;
     }
     return open;
 }
@@ -36,8 +39,8 @@ std::vector<std::string> ScriptStatements(const std::string& script) {
     // The quote state of the statement so far, carried from line to line so
     // that a long statement is scanned once.
     char open = 0;
-    std::size_t start = script.compare(0, byteOrderMark.size(), byteOrderMark) == 0
-                            ? byteOrderMark.size() : 0;
+    std::size_t start =
+        script.compare(0, byteOrderMark.size(), byteOrderMark) == 0 ? byteOrderMark.size() : 0;
     while (start < script.size()) {
         std::size_t end = script.find("\r\n", start);
         if (end == std::string::npos) end = script.size();

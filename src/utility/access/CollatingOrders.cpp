@@ -30,7 +30,8 @@ std::string ChooseCollatingOrder(std::uint32_t localeId) {
     char key[32];
     std::snprintf(key, sizeof key, ";LANGID=0x0%X;", static_cast<unsigned>(localeId));
     for (std::size_t i = 0; i < searchedOrders; ++i) {
-        if (std::string(collatingOrders[i]).find(key) != std::string::npos) return collatingOrders[i];
+        if (std::string(collatingOrders[i]).find(key) != std::string::npos)
+            return collatingOrders[i];
     }
     return collatingOrders[searchedOrders];
 }

@@ -24,7 +24,9 @@ std::string JetConnection::ConnectionString(const std::string& dbPath) {
     return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"" + dbPath + "\";";
 }
 
-void JetConnection::Create() { connection_ = valueOrRaise(engine_.createConnection()); }
+void JetConnection::Create() {
+    connection_ = valueOrRaise(engine_.createConnection());
+}
 
 void JetConnection::Open(const std::string& dbPath) {
     if (!connection_) Create();
@@ -49,7 +51,8 @@ void JetConnection::Close() {
 }
 
 platform::DatabaseConnection& JetConnection::connection() {
-    if (!connection_) throw FailureRecord{91, source, "Object variable or With block variable not set"};
+    if (!connection_)
+        throw FailureRecord{91, source, "Object variable or With block variable not set"};
     return *connection_;
 }
 

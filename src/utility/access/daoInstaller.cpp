@@ -25,7 +25,8 @@ void daoInstaller::Initialize(guiManager& window, const std::string& instDir) {
     const std::string& separator = services_.conventions.separator;
     window_ = &window;
     installDir_ = instDir;
-    daoSourcePath_ = instDir + separator + "database" + separator + "tools" + separator + libraryName;
+    daoSourcePath_ =
+        instDir + separator + "database" + separator + "tools" + separator + libraryName;
     hasGui_ = true;
 }
 
@@ -61,7 +62,8 @@ void daoInstaller::InstallDao() {
         "regsvr32" + services_.conventions.executableSuffix + " /s " + QuoteArgument(library);
     if (ExecCmd(services_, command, errText, outText) == 0) return;
     if (hasGui_)
-        window_->dieAndReturnError("install", "Setup failed to install Microsoft DAO 3.6 Object Library",
+        window_->dieAndReturnError("install",
+                                   "Setup failed to install Microsoft DAO 3.6 Object Library",
                                    installFailed, "", true);
     ExitWithCode(services_.console, installFailed, "");
 }

@@ -31,7 +31,8 @@ std::int64_t msJetChecker::VersionToInteger(const std::string& version) {
         std::size_t end = version.find('.', start);
         if (end == std::string::npos) end = version.size();
         const std::string part = version.substr(start, end - start);
-        if (part.empty() || part.size() > 9 || part.find_first_not_of("0123456789") != std::string::npos)
+        if (part.empty() || part.size() > 9 ||
+            part.find_first_not_of("0123456789") != std::string::npos)
             return 0;
         value += std::stoll(part) * weight;
         start = end + 1;

@@ -8,7 +8,8 @@ namespace {
 int collect(void* into, int columns, char** values, char**) {
     auto& text = *static_cast<std::string*>(into);
     if (!text.empty()) text += ",";
-    for (int i = 0; i < columns; ++i) text += (i ? "/" : "") + std::string(values[i] ? values[i] : "NULL");
+    for (int i = 0; i < columns; ++i)
+        text += (i ? "/" : "") + std::string(values[i] ? values[i] : "NULL");
     return 0;
 }
 

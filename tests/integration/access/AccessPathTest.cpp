@@ -22,7 +22,9 @@ using testsupport::writeFile;
 const std::string allPatches = "10/0,11/0,12/0,13/0,14/0,15/0";
 
 // Linux keeps the low byte of an exit code.
-int low(int code) { return code & 0xFF; }
+int low(int code) {
+    return code & 0xFF;
+}
 
 // A database as an older installation left it.
 void makeDatabase(const std::string& path, int base, int edition, bool invoiceTerms) {
@@ -31,8 +33,8 @@ void makeDatabase(const std::string& path, int base, int edition, bool invoiceTe
         "create table feature_patch_history (feature_code varchar(10));"
         "create table hv_user (id integer primary key, login varchar(50), note varchar(100));"
         "insert into hv_user (login) values ('admin');"
-        "insert into patch_history values (" + std::to_string(base) + ", " +
-            std::to_string(edition) + ");" +
+        "insert into patch_history values (" +
+            std::to_string(base) + ", " + std::to_string(edition) + ");" +
             (invoiceTerms ? "create table invoice_terms (id integer, days integer);" : ""));
 }
 
@@ -83,10 +85,10 @@ protected:
                       runAs);
     }
     // The backup copies beside a database file, as full paths.
-    static std::vector<std::string> backupsOf(const std::string& path, const std::string& label = "") {
+    static std::vector<std::string> backupsOf(const std::string& path,
+                                              const std::string& label = "") {
         const std::filesystem::path file(path);
-        const std::string prefix =
-            file.stem().string() + (label.empty() ? "." : "-" + label + ".");
+        const std::string prefix = file.stem().string() + (label.empty() ? "." : "-" + label + ".");
         std::vector<std::string> backups;
         for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
             const std::string name = entry.path().filename();
@@ -97,7 +99,8 @@ protected:
     void expectSettingsWritten() {
         EXPECT_EQ(readFile(installDir + "/harvella.config"),
                   "IPaddress=127.0.0.1\r\nHTTPPort=8080\r\nDBdriver=com.inzoom.jdbcado.Driver\r\n"
-                  "DBurl=jdbc:izmado:harvelladb;IzmDllPath=" + installDir +
+                  "DBurl=jdbc:izmado:harvelladb;IzmDllPath=" +
+                      installDir +
                       "/database/tools/izmjniado.dll\r\nDBuser=none\r\nDBpassword=none\r\n");
     }
 
@@ -283,7 +286,8 @@ TEST_F(AccessPath, TheToolsOtherCodesEndAsTheirTableSaysWithTheBackupPathWhereDa
     makeDatabase(database, 15, 0, true);
     for (const auto& [toolCode, exitCode] : {std::pair{3, 3005}, {7, 3008}, {4, 0}}) {
         standInTool(toolCode);
-        for (const auto& backup : backupsOf(database)) std::filesystem::remove(backup);
+        for (const auto& backup : backupsOf(database))
+            std::filesystem::remove(backup);
         const auto run = install("UpgradeWithBackUpWithConvert", "", database);
         EXPECT_EQ(run.exitCode, low(exitCode)) << "tool code " << toolCode << ": " << run.err;
         const auto backups = backupsOf(database);

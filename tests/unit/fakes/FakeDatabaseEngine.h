@@ -22,7 +22,8 @@ public:
         if (!daoRegistered) return R::failure({true, 429, "ActiveX component can't create object"});
         return {std::make_unique<Dao>(*this), {}};
     }
-    platform::EngineResult<std::unique_ptr<platform::DatabaseConnection>> createConnection() override {
+    platform::EngineResult<std::unique_ptr<platform::DatabaseConnection>> createConnection()
+        override {
         return platform::EngineResult<std::unique_ptr<platform::DatabaseConnection>>::failure(
             {true, 429, "ActiveX component can't create object"});
     }

@@ -36,7 +36,8 @@ TEST(ScriptStatements, SplitAtCrLfLinesEndingInASemicolonOutsideEveryLiteral) {
         // Text without a closing ";" is no statement; a byte order mark is no text.
         {"\xEF\xBB\xBFone;\r\n\r\ntwo", {"one;\n"}},
     };
-    for (const auto& c : cases) EXPECT_EQ(ScriptStatements(c.script), c.statements) << c.script;
+    for (const auto& c : cases)
+        EXPECT_EQ(ScriptStatements(c.script), c.statements) << c.script;
 }
 
 TEST(JetVersion, TheFirstThreeNumbersCountAndAnythingShorterIsNoVersion) {
@@ -62,11 +63,14 @@ TEST(DaoSetup, AFailedRegistrationUnderTheInstallerPageSaysSoAndEndsWith3003) {
     EXPECT_EQ(fakes::exitCodeOf([&] { installer.SetupDaoIfNeeded(); }), 3003);
     const std::string library = "/C/Program Files/Common Files/Microsoft Shared/DAO/dao360.dll";
     EXPECT_EQ(fake.files.files[library], "library");
-    EXPECT_EQ(fake.processes.commandLines, std::vector<std::string>{"regsvr32 /s \"" + library + "\""});
+    EXPECT_EQ(fake.processes.commandLines,
+              std::vector<std::string>{"regsvr32 /s \"" + library + "\""});
     bool shown = false;
     for (const auto& call : fake.windows.calls)
-        shown = shown || call.find("Failed to install database due to the following reason: Setup "
-                                   "failed to install Microsoft DAO 3.6 Object Library") != std::string::npos;
+        shown =
+            shown || call.find(
+                         "Failed to install database due to the following reason: Setup "
+                         "failed to install Microsoft DAO 3.6 Object Library") != std::string::npos;
     EXPECT_TRUE(shown);
     EXPECT_EQ(fake.console.out, "");
 }

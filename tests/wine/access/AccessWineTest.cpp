@@ -17,7 +17,9 @@ using winesupport::runProgram;
 const std::string daoFolder = "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO";
 const std::string daoLibrary = daoFolder + "\\dao360.dll";
 
-std::string fixtures() { return winesupport::fixturesFolder() + "\\access"; }
+std::string fixtures() {
+    return winesupport::fixturesFolder() + "\\access";
+}
 
 // Runs SQL on a database file; rows joined by ",", columns by "/".
 std::string sql(const std::string& path, const std::string& statements) {
@@ -26,7 +28,8 @@ std::string sql(const std::string& path, const std::string& statements) {
     const auto collect = [](void* into, int columns, char** values, char**) {
         auto& text = *static_cast<std::string*>(into);
         if (!text.empty()) text += ",";
-        for (int i = 0; i < columns; ++i) text += (i ? "/" : "") + std::string(values[i] ? values[i] : "NULL");
+        for (int i = 0; i < columns; ++i)
+            text += (i ? "/" : "") + std::string(values[i] ? values[i] : "NULL");
         return 0;
     };
     const bool ok = ::sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
@@ -52,11 +55,10 @@ protected:
     void SetUp() override {
         for (const char* folder : {"", "\\database", "\\database\\tools", "\\database\\scripts"})
             winesupport::makeFolder(installDir + folder);
-        for (const char* script : {"harvella.access97.sql", "patch_10-11.2.access97.sql",
-                                   "patch_11.access97.sql", "patch_12.access97.sql",
-                                   "patch_13.access97.sql", "patch_13-14.0.access97.sql",
-                                   "patch_14.access97.sql", "patch_14_fix.access97.sql",
-                                   "patch_15.access97.sql"})
+        for (const char* script :
+             {"harvella.access97.sql", "patch_10-11.2.access97.sql", "patch_11.access97.sql",
+              "patch_12.access97.sql", "patch_13.access97.sql", "patch_13-14.0.access97.sql",
+              "patch_14.access97.sql", "patch_14_fix.access97.sql", "patch_15.access97.sql"})
             winesupport::copyFile(fixtures() + "\\scripts\\" + script,
                                   installDir + "\\database\\scripts\\" + script);
         winesupport::copyFile(fixtures() + "\\dao360.dll", tools() + "\\dao360.dll");
@@ -65,9 +67,7 @@ protected:
         writeFile(installDir + "\\harvella.config", "HTTPPort=8080\r\n");
         ::SetEnvironmentVariableA("HARVELLA_COM_LOG", log().c_str());
     }
-    void TearDown() override {
-        ::SetEnvironmentVariableA("HARVELLA_COM_LOG", nullptr);
-    }
+    void TearDown() override { ::SetEnvironmentVariableA("HARVELLA_COM_LOG", nullptr); }
 
     std::string tools() const { return installDir + "\\database\\tools"; }
     std::string log() const { return folder / "com.log"; }
@@ -86,7 +86,8 @@ protected:
             "create table hv_user (id integer primary key, login varchar(50));"
             "create table invoice_terms (id integer);"
             "insert into hv_user (login) values ('admin');"
-            "insert into patch_history values (" + std::to_string(base) + ", 0);");
+            "insert into patch_history values (" +
+                std::to_string(base) + ", 0);");
     }
 
     winesupport::TempFolder folder;
@@ -124,10 +125,12 @@ TEST_F(AccessUnderWine, CreateTakesTheRussianCollatingOrderAndRunsTheScriptsThro
     EXPECT_TRUE(logged("Connection.Open(BSTR:Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"" +
                        database + "\";, BSTR:, BSTR:)"));
     EXPECT_TRUE(logged("Connection.Execute(BSTR:select max(patch) from patch_history;)"));
-    EXPECT_EQ(sql(database, "select patch from patch_history order by rowid;"), "10,11,12,13,14,15");
+    EXPECT_EQ(sql(database, "select patch from patch_history order by rowid;"),
+              "10,11,12,13,14,15");
     EXPECT_EQ(sql(database, "pragma application_id;"), std::to_string(0x419));
     std::string url = "DBurl=jdbc:izmado:harvelladb;IzmDllPath=";
-    for (const char c : tools() + "\\izmjniado.dll") url += c == '\\' ? "\\\\" : std::string(1, c);
+    for (const char c : tools() + "\\izmjniado.dll")
+        url += c == '\\' ? "\\\\" : std::string(1, c);
     EXPECT_NE(readFile(installDir + "\\harvella.config").find(url + "\r\n"), std::string::npos);
 }
 
@@ -135,8 +138,8 @@ TEST_F(AccessUnderWine, WithConvertCompactsThroughDaoAndLeavesADamagedFileAsItWa
     makeDatabase(14);
     auto run = install("UpgradeWithConvert");
     ASSERT_EQ(run.exitCode, 0) << run.out;
-    const std::string compact = "DBEngine.CompactDatabase(BSTR:" + database + ", BSTR:" + installDir +
-                                "\\database\\~mdbconvert-";
+    const std::string compact = "DBEngine.CompactDatabase(BSTR:" + database +
+                                ", BSTR:" + installDir + "\\database\\~mdbconvert-";
     EXPECT_NE(readFile(log()).find(compact), std::string::npos) << readFile(log());
     EXPECT_NE(readFile(log()).find("\\harvella.mdb, MISSING, I4:64)\n"), std::string::npos);
     EXPECT_EQ(sql(database, "pragma user_version;"), "64");
@@ -151,7 +154,8 @@ TEST_F(AccessUnderWine, WithConvertCompactsThroughDaoAndLeavesADamagedFileAsItWa
 TEST_F(AccessUnderWine, TheCheckerOpensAKeysetRecordsetAndAnswersOneForALockedFile) {
     makeDatabase(15);
     EXPECT_EQ(quimbo("3|" + database).exitCode, 0);
-    EXPECT_TRUE(logged("Recordset.Open(BSTR:select count(*) from hv_user, DISPATCH, I4:1, I4:3, I4:-1)"))
+    EXPECT_TRUE(
+        logged("Recordset.Open(BSTR:select count(*) from hv_user, DISPATCH, I4:1, I4:3, I4:-1)"))
         << readFile(log());
     HANDLE held = ::CreateFileA(database.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
@@ -169,7 +173,8 @@ TEST_F(AccessUnderWine, TheJetCheckReadsTheVersionResourcesInTheSystemFolder) {
         winesupport::copyFile(fixtures() + "\\" + libraries[i], system + "\\" + libraries[i]);
         EXPECT_EQ(quimbo("4").exitCode, expected[i]) << "with " << libraries[i];
     }
-    for (const char* library : libraries) ::DeleteFileA((system + "\\" + library).c_str());
+    for (const char* library : libraries)
+        ::DeleteFileA((system + "\\" + library).c_str());
 }
 
 }  // namespace

@@ -53,7 +53,8 @@ class DaoEngine {
 public:
     virtual ~DaoEngine() = default;
     // A new, empty database file with the collating order; it is closed again at once.
-    virtual EngineError createDatabase(const std::string& path, const std::string& collatingOrder) = 0;
+    virtual EngineError createDatabase(const std::string& path,
+                                       const std::string& collatingOrder) = 0;
     // A copy of the source in the engine's current file format, written to a
     // destination that must not exist yet.
     virtual EngineError compactDatabase(const std::string& source,

@@ -41,18 +41,20 @@ public:
     EngineError open(const std::string& connectionString) override {
         std::string path;
         if (!dataSourceOf(connectionString, path))
-            return engineError(jeterr::unspecified, "Provider cannot be found. It may not be properly installed.");
+            return engineError(jeterr::unspecified,
+                               "Provider cannot be found. It may not be properly installed.");
         return db_.open(path, SQLITE_OPEN_READWRITE);
     }
     EngineResult<FirstValue> execute(const std::string& statement) override {
         return db_.run(statement);
     }
-    EngineResult<FirstValue> openRecordset(const std::string& source, int cursorType,
-                                           int lockType, int) override {
+    EngineResult<FirstValue> openRecordset(const std::string& source, int cursorType, int lockType,
+                                           int) override {
         if (cursorType < 0 || cursorType > 3 || lockType < 1 || lockType > 4)
-            return EngineResult<FirstValue>::failure(engineError(
-                jeterr::unspecified, "Arguments are of the wrong type, are out of acceptable range, "
-                                     "or are in conflict with one another."));
+            return EngineResult<FirstValue>::failure(
+                engineError(jeterr::unspecified,
+                            "Arguments are of the wrong type, are out of acceptable range, "
+                            "or are in conflict with one another."));
         return db_.run(source);
     }
     bool isOpen() override { return db_.isOpen(); }
@@ -76,7 +78,8 @@ class SqliteDao final : public DaoEngine {
 public:
     // The collating order is kept as the file's application id: SQLite itself
     // compares text by bytes.
-    EngineError createDatabase(const std::string& path, const std::string& collatingOrder) override {
+    EngineError createDatabase(const std::string& path,
+                               const std::string& collatingOrder) override {
         long language = 0;
         if (!languageOf(collatingOrder, language))
             return engineError(3129, "Invalid collating order '" + collatingOrder + "'.");
@@ -96,19 +99,22 @@ public:
 
     // The source must pass SQLite's integrity check; the fresh copy gets the
     // source's permissions and owner, so that it can take the source's place.
-    EngineError compactDatabase(const std::string& source, const std::string& destination) override {
+    EngineError compactDatabase(const std::string& source,
+                                const std::string& destination) override {
         SqliteDatabase db;
         if (EngineError e = db.open(source, SQLITE_OPEN_READONLY); e.failed) return e;
         const auto check = db.run("PRAGMA integrity_check;");
         if (!check.ok()) return check.error;
         if (check.value.text != "ok")
-            return engineError(jeterr::unrecognizedFormat, "The database is damaged: " + check.value.text);
+            return engineError(jeterr::unrecognizedFormat,
+                               "The database is damaged: " + check.value.text);
         if (EngineError e = db.run("VACUUM INTO ?;", &destination).error; e.failed) return e;
         struct stat info {};
         if (::stat(source.c_str(), &info) == 0) {
             ::chmod(destination.c_str(), info.st_mode & 07777);
             if (::geteuid() == 0 && ::chown(destination.c_str(), info.st_uid, info.st_gid) != 0)
-                return engineError(jeterr::noPermission, "Cannot give the copy the owner of the original.");
+                return engineError(jeterr::noPermission,
+                                   "Cannot give the copy the owner of the original.");
         }
         return {};
     }
@@ -121,12 +127,12 @@ struct LocaleEntry {
 
 // Language (and country where the language alone is ambiguous) to LCID.
 const LocaleEntry localeIds[] = {
-    {"ar", 0x401},    {"cs", 0x405},    {"nl", 0x413},    {"en", 0x409},    {"el", 0x408},
-    {"he", 0x40D},    {"hu", 0x40E},    {"is", 0x40F},    {"sv", 0x41D},    {"da", 0x406},
-    {"nb", 0x414},    {"nn", 0x814},    {"pl", 0x415},    {"ru", 0x419},    {"es", 0x40A},
-    {"tr", 0x41F},    {"ja", 0x411},    {"zh_TW", 0x404}, {"zh_HK", 0xC04}, {"zh", 0x804},
-    {"ko", 0x412},    {"th", 0x41E},    {"sl", 0x424},    {"de", 0x407},    {"fr", 0x40C},
-    {"it", 0x410},    {"pt_BR", 0x416}, {"pt", 0x816},    {"fi", 0x40B},    {"uk", 0x422},
+    {"ar", 0x401}, {"cs", 0x405},    {"nl", 0x413},    {"en", 0x409},    {"el", 0x408},
+    {"he", 0x40D}, {"hu", 0x40E},    {"is", 0x40F},    {"sv", 0x41D},    {"da", 0x406},
+    {"nb", 0x414}, {"nn", 0x814},    {"pl", 0x415},    {"ru", 0x419},    {"es", 0x40A},
+    {"tr", 0x41F}, {"ja", 0x411},    {"zh_TW", 0x404}, {"zh_HK", 0xC04}, {"zh", 0x804},
+    {"ko", 0x412}, {"th", 0x41E},    {"sl", 0x424},    {"de", 0x407},    {"fr", 0x40C},
+    {"it", 0x410}, {"pt_BR", 0x416}, {"pt", 0x816},    {"fi", 0x40B},    {"uk", 0x422},
 };
 
 }  // namespace
@@ -162,8 +168,12 @@ std::string SqliteDatabaseEngine::fileVersion(const std::string& path) {
     return bytes.ok() ? peFileVersion(bytes.value) : "";
 }
 
-std::string SqliteDatabaseEngine::systemFolder() { return standInRoot() + "/windows/system32"; }
+std::string SqliteDatabaseEngine::systemFolder() {
+    return standInRoot() + "/windows/system32";
+}
 
-std::string SqliteDatabaseEngine::systemDrive() { return standInRoot(); }
+std::string SqliteDatabaseEngine::systemDrive() {
+    return standInRoot();
+}
 
 }  // namespace platform::posix

@@ -25,7 +25,8 @@ private:
         if (at + size > bytes_.size()) return std::nullopt;
         std::uint32_t value = 0;
         for (unsigned i = 0; i < size; ++i)
-            value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes_[at + i])) << (8 * i);
+            value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes_[at + i]))
+                     << (8 * i);
         return value;
     }
     const std::string& bytes_;

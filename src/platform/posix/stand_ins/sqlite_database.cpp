@@ -59,21 +59,26 @@ EngineResult<FirstValue> SqliteDatabase::run(const std::string& statement,
 EngineError SqliteDatabase::failure(int code) const {
     const std::string message = db_ ? ::sqlite3_errmsg(db_) : ::sqlite3_errstr(code);
     switch (code & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED: return engineError(jeterr::openedExclusively, message);
-    case SQLITE_PERM:
-    case SQLITE_READONLY:
-    case SQLITE_AUTH: return engineError(jeterr::noPermission, message);
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB: return engineError(jeterr::unrecognizedFormat, message);
-    case SQLITE_CANTOPEN: {
-        const int cause = db_ ? ::sqlite3_system_errno(db_) : 0;
-        if (cause == ENOENT) return engineError(jeterr::fileNotFound, "Could not find file '" + path_ + "'.");
-        if (cause == EACCES || cause == EPERM || cause == EROFS)
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return engineError(jeterr::openedExclusively, message);
+        case SQLITE_PERM:
+        case SQLITE_READONLY:
+        case SQLITE_AUTH:
             return engineError(jeterr::noPermission, message);
-        return engineError(jeterr::unspecified, message);
-    }
-    default: return engineError(jeterr::unspecified, message);
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return engineError(jeterr::unrecognizedFormat, message);
+        case SQLITE_CANTOPEN: {
+            const int cause = db_ ? ::sqlite3_system_errno(db_) : 0;
+            if (cause == ENOENT)
+                return engineError(jeterr::fileNotFound, "Could not find file '" + path_ + "'.");
+            if (cause == EACCES || cause == EPERM || cause == EROFS)
+                return engineError(jeterr::noPermission, message);
+            return engineError(jeterr::unspecified, message);
+        }
+        default:
+            return engineError(jeterr::unspecified, message);
     }
 }
 
