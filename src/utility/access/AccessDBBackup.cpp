@@ -12,10 +12,6 @@ namespace {
 constexpr std::int32_t notEnoughSpace = 3000;
 constexpr std::int32_t backupFailed = 3001;
 
-bool contains(const std::string& text, const char* word) {
-    return text.find(word) != std::string::npos;
-}
-
 struct ConversionFailure {
     int toolExitCode;
     std::int32_t exitCode;

@@ -5,12 +5,6 @@
 namespace Quimbo {
 namespace {
 
-constexpr std::int32_t setupFailed = 3002;
-
-bool contains(const std::string& text, const char* word) {
-    return text.find(word) != std::string::npos;
-}
-
 std::string withBackslashesDoubled(const std::string& text) {
     std::string doubled;
     for (const char c : text) {

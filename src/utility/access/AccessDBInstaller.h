@@ -47,6 +47,12 @@ private:
     void BackupDatabase(const std::string& target, const std::string& mode);
     void CheckBackupSpace(const std::string& target, const std::string& source);
 
+    // The exit code of every failure that has no code of its own.
+    static constexpr std::int32_t setupFailed = 3002;
+    // Whether the mode text holds the word anywhere.
+    static bool contains(const std::string& mode, const char* word) {
+        return mode.find(word) != std::string::npos;
+    }
     // The installation's path of a name under its "database" folder.
     std::string databaseFolderPath(const std::string& name) const;
     [[noreturn]] void fail(const std::string& message, std::int32_t exitCode,

@@ -8,8 +8,6 @@
 namespace Quimbo {
 namespace {
 
-constexpr std::int32_t setupFailed = 3002;
-
 // A base-10 database records product features instead of an edition: exactly
 // these features (`count` of them) make the edition.
 std::string featureQuery(int count, const std::string& features) {
@@ -47,7 +45,7 @@ void AccessDBInstaller::PrepareSchema(const std::string& dbPath, const std::stri
     SchemaVersion version = GetSchemaVersion();
     connection_.Close();
     const std::int16_t highest = patches_.getMaxPatchVersion();
-    if (mode != "Create" && mode.find("WithConvert") != std::string::npos) UpgradeDb(dbPath);
+    if (mode != "Create" && contains(mode, "WithConvert")) UpgradeDb(dbPath);
     connection_.Open(dbPath);
     applyFix14IfNeeded(version.base);
     // The edition stays as read for every patch.
