@@ -6,11 +6,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "sqlite3.h"
+#include "AccessDatabase.h"
 #include "support/WineSupport.h"
 
 namespace {
 
+using accesstest::sql;
 using winesupport::readFile;
 using winesupport::runProgram;
 
@@ -19,24 +20,6 @@ const std::string daoLibrary = daoFolder + "\\dao360.dll";
 
 std::string fixtures() {
     return winesupport::fixturesFolder() + "\\access";
-}
-
-// Runs SQL on a database file; rows joined by ",", columns by "/".
-std::string sql(const std::string& path, const std::string& statements) {
-    sqlite3* db = nullptr;
-    std::string rows;
-    const auto collect = [](void* into, int columns, char** values, char**) {
-        auto& text = *static_cast<std::string*>(into);
-        if (!text.empty()) text += ",";
-        for (int i = 0; i < columns; ++i)
-            text += (i ? "/" : "") + std::string(values[i] ? values[i] : "NULL");
-        return 0;
-    };
-    const bool ok = ::sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-                    ::sqlite3_exec(db, statements.c_str(), collect, &rows, nullptr) == SQLITE_OK;
-    ::sqlite3_close(db);
-    if (!ok) ADD_FAILURE() << "SQL failed on " << path << ": " << statements;
-    return rows;
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {

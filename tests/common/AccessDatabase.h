@@ -1,5 +1,6 @@
 #pragma once
-// A test's own view of the SQLite files the Access path works on.
+// A test's own view of the SQLite files the Access path works on, for the
+// Linux runs and the Wine runs alike.
 #include <sqlite3.h>
 
 #include <string>
