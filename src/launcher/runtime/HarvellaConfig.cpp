@@ -2,6 +2,7 @@
 
 #include "frontend/LauncherErrors.h"
 #include "runtime/Fio.h"
+#include "runtime/LauncherSettings.h"
 
 namespace Harvella {
 namespace {
@@ -19,12 +20,8 @@ std::string valueOf(const std::string& line) {
 }  // namespace
 
 HarvellaConfig::HarvellaConfig(platform::LauncherServices& services, const std::string& installPath)
-    : files_(&services.files), path_(installPath) {
-    const std::string& separator = services.conventions.separator;
-    if (path_.size() < separator.size() ||
-        path_.compare(path_.size() - separator.size(), separator.size(), separator) != 0)
-        path_ += separator;
-    path_ += "harvella.config";
+    : files_(&services.files),
+      path_(inInstallFolder(installPath, "harvella.config", services.conventions)) {
     if (!Fio::fileExists(*files_, path_)) throw HarvellaConfigNotFoundError(notFoundMessage(path_));
 }
 

@@ -32,4 +32,13 @@ std::string getStartupClassPath(platform::Registry& registry) {
     return productValue(registry, "StartupClassPath");
 }
 
+std::string inInstallFolder(const std::string& installPath, const std::string& relativePath,
+                            const platform::LauncherConventions& conventions) {
+    const std::string& separator = conventions.separator;
+    const bool endsInSeparator = installPath.size() >= separator.size() &&
+                                 installPath.compare(installPath.size() - separator.size(),
+                                                     separator.size(), separator) == 0;
+    return installPath + (endsInSeparator ? "" : separator) + relativePath;
+}
+
 }  // namespace Harvella

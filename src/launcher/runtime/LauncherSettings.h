@@ -3,6 +3,7 @@
 // the product key, reads one value and closes the key again.
 #include <string>
 
+#include "platform/launcher_services.h"
 #include "platform/registry.h"
 
 namespace Harvella {
@@ -14,5 +15,10 @@ std::string getJavaPath(platform::Registry& registry);
 // With every "." replaced by "/": the form the JVM's class lookup takes.
 std::string getStartupClassName(platform::Registry& registry);
 std::string getStartupClassPath(platform::Registry& registry);
+
+// The full path of a file inside the installation folder, which the registry
+// may give with or without a trailing separator.
+std::string inInstallFolder(const std::string& installPath, const std::string& relativePath,
+                            const platform::LauncherConventions& conventions);
 
 }  // namespace Harvella

@@ -1,24 +1,25 @@
 #pragma once
 // The files through which the service and the Java server talk: the server
-// keeps "running" while it serves and ends once "stop" exists. Both paths are
-// relative to the installation folder, which is the current directory then.
+// keeps "running" while it serves and ends once "stop" exists. Both lie in
+// the installation folder's "run" folder and are always named by full path:
+// the process's current directory moves while the Java runtime loads.
 #include <string>
 
 #include "platform/launcher_services.h"
+#include "runtime/LauncherSettings.h"
 
 namespace Harvella {
 
-inline std::string runMarkerPath(const platform::LauncherConventions& conventions,
-                                 const std::string& name) {
-    return "." + conventions.separator + "run" + conventions.separator + name;
-}
+struct MarkerFiles {
+    std::string running;
+    std::string stop;
+};
 
-inline std::string runningMarker(const platform::LauncherConventions& conventions) {
-    return runMarkerPath(conventions, "running");
-}
-
-inline std::string stopMarker(const platform::LauncherConventions& conventions) {
-    return runMarkerPath(conventions, "stop");
+inline MarkerFiles markerFilesIn(const std::string& installPath,
+                                 const platform::LauncherConventions& conventions) {
+    const std::string run = "run" + conventions.separator;
+    return {inInstallFolder(installPath, run + "running", conventions),
+            inInstallFolder(installPath, run + "stop", conventions)};
 }
 
 }  // namespace Harvella

@@ -41,8 +41,9 @@ constexpr int stopPollAdvance = 5;
 }
 
 // The Java server creates the running marker once it serves.
-void awaitRunningMarker(Context& context, ProgressListener& listener) {
-    const std::string marker = runningMarker(context.launcher.conventions);
+void awaitRunningMarker(Context& context, ProgressListener& listener,
+                        const std::string& installPath) {
+    const std::string marker = markerFilesIn(installPath, context.launcher.conventions).running;
     for (int check = 0; check < markerChecks; ++check) {
         context.clock.sleep(markerInterval);
         listener.step();
@@ -100,8 +101,9 @@ void stopAndWait(Context& context, platform::ServiceHandle& service, ProgressLis
 }
 
 void start(Context& context, ProgressListener& listener) {
-    // The running marker below is relative to the installation folder.
-    context.launcher.workingDirectory.set(getInstallPath(context.launcher.registry));
+    // As for the service, the installation folder is current meanwhile.
+    const std::string installPath = getInstallPath(context.launcher.registry);
+    context.launcher.workingDirectory.set(installPath);
     listener.setTotal(startTotal);
     const ServiceHandle service = openService(context, serviceName);
     forEachDependency(*service, listener,
@@ -112,7 +114,7 @@ void start(Context& context, ProgressListener& listener) {
                       });
     startAndWait(context, *service, listener, serviceName, serviceStartSteps, serviceStartInterval,
                  serviceRequiredRunning, true);
-    awaitRunningMarker(context, listener);
+    awaitRunningMarker(context, listener, installPath);
     listener.finish();
 }
 

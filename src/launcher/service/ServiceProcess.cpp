@@ -72,10 +72,17 @@ void ServiceProcess::startServer(EventSource& source) {
                             "Could not change status of the service to start pending state.");
 
     platform::LauncherServices& launcher = context_.launcher;
-    // The markers and the server's own relative paths resolve against this.
-    launcher.workingDirectory.set(getInstallPath(launcher.registry));
-    Fio::deleteFile(launcher.files, runningMarker(launcher.conventions));
-    Fio::deleteFile(launcher.files, stopMarker(launcher.conventions));
+    const std::string installPath = getInstallPath(launcher.registry);
+    // The server's own relative paths resolve against this.
+    launcher.workingDirectory.set(installPath);
+    const MarkerFiles markers = markerFilesIn(installPath, launcher.conventions);
+    Fio::deleteFile(launcher.files, markers.running);
+    Fio::deleteFile(launcher.files, markers.stop);
+    {
+        // A stop may come as soon as RUNNING is out.
+        std::lock_guard<std::mutex> guard(statusMutex_);
+        markers_ = markers;
+    }
 
     if (const auto failed = reportServiceState(svc::running, 0))
         throw HarvellaError(codeOf(failed),
@@ -147,13 +154,19 @@ void ServiceProcess::serviceControlHandler(std::uint32_t control) {
 // to stop and waits a while for it to go; STOPPED comes from serviceMain.
 void ServiceProcess::stopRequest() {
     EventSource source(context_.launcher.eventLog, serviceName);
-    reportServiceState(svc::stopPending, stopPendingHint);
-    platform::LauncherServices& launcher = context_.launcher;
+    MarkerFiles markers;
+    {
+        std::lock_guard<std::mutex> guard(statusMutex_);
+        // Before the markers are known no server runs that could be asked.
+        if (markers_.stop.empty()) return;
+        reportStateLocked(svc::stopPending, stopPendingHint);
+        markers = markers_;
+    }
+    platform::LauncherFiles& files = context_.launcher.files;
     try {
-        Fio::createFile(launcher.files, stopMarker(launcher.conventions));
-        const std::string running = runningMarker(launcher.conventions);
+        Fio::createFile(files, markers.stop);
         for (int sleeps = 0;
-             Fio::fileExists(launcher.files, running) && sleeps < runningMarkerSleeps; ++sleeps)
+             Fio::fileExists(files, markers.running) && sleeps < runningMarkerSleeps; ++sleeps)
             context_.clock.sleep(runningMarkerPause);
     } catch (const HarvellaError& error) {
         reportErrorEvent(source, error.getFullMessage());

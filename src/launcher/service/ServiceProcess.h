@@ -12,6 +12,7 @@
 #include "platform/launcher_services.h"
 #include "platform/service_manager.h"
 #include "service/EventLogSource.h"
+#include "service/MarkerFiles.h"
 
 namespace Harvella {
 
@@ -57,6 +58,8 @@ private:
     std::mutex statusMutex_;
     platform::ServiceStatus status_;
     std::uint32_t checkPoint_ = 1;
+    // Set by the worker before it reports RUNNING; read by the stop request.
+    MarkerFiles markers_;
     bool statusHandleObtained_ = false;
 };
 

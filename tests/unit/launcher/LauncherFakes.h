@@ -1,5 +1,6 @@
 #pragma once
 // In-memory versions of the launcher's own seams.
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -74,30 +75,37 @@ private:
     std::vector<std::string> handles_;
 };
 
-// Files and folders by path; `denied` paths answer access denied.
+// Files and folders by full path; `denied` paths answer access denied. A
+// path starting with ".\\" resolves against the current folder, when wired.
 class FakeLauncherFiles final : public platform::LauncherFiles {
 public:
     std::map<std::string, std::string> files;
     std::set<std::string> readOnly, denied;
     fakes::FailureSchedule creates;
+    const std::string* current = nullptr;
 
     platform::ErrorCode createNew(const std::string& path) override {
         if (const auto e = creates.next()) return e;
-        if (files.count(path)) return platform::winerr::fileExists;
-        files[path] = "";
+        if (files.count(full(path))) return platform::winerr::fileExists;
+        files[full(path)] = "";
         return 0;
     }
     platform::ErrorCode deleteFile(const std::string& path) override {
-        return files.erase(path) ? 0 : platform::winerr::fileNotFound;
+        return files.erase(full(path)) ? 0 : platform::winerr::fileNotFound;
     }
     platform::ErrorCode find(const std::string& path) override {
-        if (denied.count(path)) return platform::winerr::accessDenied;
-        return files.count(path) ? 0 : platform::winerr::fileNotFound;
+        if (denied.count(full(path))) return platform::winerr::accessDenied;
+        return files.count(full(path)) ? 0 : platform::winerr::fileNotFound;
     }
     platform::Result<std::string> readWritable(const std::string& path) override {
         if (!files.count(path)) return platform::Result<std::string>::failure(2);
         if (readOnly.count(path)) return platform::Result<std::string>::failure(5);
         return {files[path], 0};
+    }
+
+private:
+    std::string full(const std::string& path) const {
+        return current && path.rfind(".\\", 0) == 0 ? *current + path.substr(1) : path;
     }
 };
 
@@ -132,9 +140,12 @@ struct FakeLibraries final : public platform::DynamicLibraries {
     std::vector<std::string> currentAtLoad;
     std::string* current = nullptr;
     int released = 0;
+    // Runs while the library loads, so that a test can act in that moment.
+    std::function<void()> onLoad;
     platform::Result<platform::LibraryHandle> load(const std::string& path) override {
         loads.push_back(path);
         if (current) currentAtLoad.push_back(*current);
+        if (onLoad) onLoad();
         if (!libraries.count(path)) return platform::Result<platform::LibraryHandle>::failure(126);
         return {loads.size(), 0};
     }
@@ -208,6 +219,10 @@ inline const platform::LauncherConventions& windowsLauncherConventions() {
 
 // Every fake, wired with the Windows spellings.
 struct FakeLauncherServices {
+    FakeLauncherServices() { files.current = &workingDirectory.current; }
+    FakeLauncherServices(const FakeLauncherServices&) = delete;
+    FakeLauncherServices& operator=(const FakeLauncherServices&) = delete;
+
     FakeRegistry registry;
     FakeEventLog eventLog;
     FakeLauncherFiles files;

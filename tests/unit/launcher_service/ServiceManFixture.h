@@ -12,7 +12,7 @@ namespace servicefakes {
 
 namespace svc = platform::svc;
 
-inline const std::string runningMarker = ".\\run\\running";
+inline const std::string runningMarker = "C:\\Harvella\\run\\running";
 inline const std::string installPath = "C:\\Harvella";
 
 class ServiceManFixture : public ::testing::Test {

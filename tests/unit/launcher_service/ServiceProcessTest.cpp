@@ -9,6 +9,7 @@
 
 #include "FakeServiceManager.h"
 #include "launcher/LauncherFakes.h"
+#include "runtime/JavaVmHost.h"
 #include "runtime/LauncherSettings.h"
 #include "service/ServiceProcess.h"
 
@@ -18,8 +19,8 @@ using namespace servicefakes;
 namespace svc = platform::svc;
 using platform::ServiceStatus;
 
-const std::string runningMarker = ".\\run\\running";
-const std::string stopMarker = ".\\run\\stop";
+const std::string runningMarker = "C:\\Harvella\\run\\running";
+const std::string stopMarker = "C:\\Harvella\\run\\stop";
 
 class FakeDispatcher final : public platform::ServiceDispatcher {
 public:
@@ -123,6 +124,18 @@ TEST_F(ServiceProcessTest, NormalLifeReportsEachStateAndLogsStartAndStop) {
     EXPECT_TRUE(system.eventLog.openSources.empty()) << "an event source was left open";
 }
 
+TEST_F(ServiceProcessTest, StopWhileTheRuntimeLoadsReachesTheServerInTheInstallationFolder) {
+    // Loading the runtime makes its folder current for a while; a stop that
+    // arrives then must still put the marker where the server looks.
+    system.registry.setString(Harvella::productKeyPath, "JavaPath", "C:\\Java");
+    system.workingDirectory.folders.insert("C:\\Java\\bin");
+    system.libraries.onLoad = [this] { dispatcher.handler(svc::controlStop); };
+    Harvella::JavaVmHost host(system.services);
+    context.runJavaServer = [&host] { host.runJavaServer(); };
+    process.runAsService();
+    EXPECT_EQ(system.files.files.count(stopMarker), 1u) << "the stop marker went elsewhere";
+}
+
 TEST_F(ServiceProcessTest, CheckpointsCountOnAcrossPendingReportsAndInterrogateRepeatsTheState) {
     context.runJavaServer = [this] {
         dispatcher.handler(svc::controlInterrogate);
@@ -144,25 +157,36 @@ TEST_F(ServiceProcessTest, CheckpointsCountOnAcrossPendingReportsAndInterrogateR
 TEST_F(ServiceProcessTest, StopRequestChecksTheRunningMarkerSixteenTimesAtMost) {
     // A server that ignores the stop marker: after the 15th sleep the marker
     // becomes unreadable, which only a 16th check can notice.
-    system.files.files[runningMarker] = "";
     clock.afterSleep = [this] {
         if (countOf(journal, "sleep 1000") == 15) system.files.denied.insert(runningMarker);
     };
-    process.serviceControlHandler(svc::controlStop);
+    std::uint32_t stateAfterStop = 0;
+    context.runJavaServer = [&] {
+        system.files.files[runningMarker] = "";
+        dispatcher.handler(svc::controlStop);
+        stateAfterStop = dispatcher.reports.back().currentState;
+    };
+    process.runAsService();
     EXPECT_EQ(countOf(journal, "sleep 1000"), 15u);
     EXPECT_EQ(errorEvents(),
               (std::vector<std::string>{
-                  "Access denied on attempt to find file: .\\run\\running [ErrorCode: 5]"}));
-    EXPECT_EQ(dispatcher.reports.back().currentState, svc::stopPending);
+                  "Access denied on attempt to find file: C:\\Harvella\\run\\running "
+                  "[ErrorCode: 5]"}));
+    EXPECT_EQ(stateAfterStop, svc::stopPending);
 }
 
 TEST_F(ServiceProcessTest, StopMarkerThatCannotBeCreatedIsLoggedAndChangesNothing) {
     system.files.creates.failOnCall(1, 5);
-    process.serviceControlHandler(svc::controlStop);
-    EXPECT_EQ(errorEvents(),
-              (std::vector<std::string>{"Could not create file: .\\run\\stop [ErrorCode: 5]"}));
-    ASSERT_EQ(dispatcher.reports.size(), 1u);
-    EXPECT_EQ(dispatcher.reports.back().currentState, svc::stopPending);
+    std::size_t reportsAfterStop = 0;
+    context.runJavaServer = [&] {
+        dispatcher.handler(svc::controlStop);
+        reportsAfterStop = dispatcher.reports.size();
+    };
+    process.runAsService();
+    EXPECT_EQ(errorEvents(), (std::vector<std::string>{
+                                 "Could not create file: C:\\Harvella\\run\\stop [ErrorCode: 5]"}));
+    ASSERT_EQ(reportsAfterStop, 3u);
+    EXPECT_EQ(dispatcher.reports[2].currentState, svc::stopPending);
 }
 
 TEST_F(ServiceProcessTest, JavaFailureWithThePortTakenEndsWith1101) {
