@@ -21,7 +21,10 @@ constexpr std::chrono::milliseconds runningMarkerPause{1000};
 
 }  // namespace
 
-ServiceProcess::ServiceProcess(ServiceProcessContext& context) : context_(context) {}
+ServiceProcess::ServiceProcess(ServiceProcessContext& context) : context_(context) {
+    // What an interrogate that comes before the first report re-sends.
+    status_.currentState = svc::startPending;
+}
 
 void ServiceProcess::runAsService() {
     const platform::ErrorCode failed =
@@ -38,6 +41,7 @@ platform::ErrorCode ServiceProcess::reportServiceState(std::uint32_t state,
 }
 
 platform::ErrorCode ServiceProcess::reportStateLocked(std::uint32_t state, std::uint32_t waitHint) {
+    if (stoppedReported_) return platform::winerr::success;
     status_.currentState = state;
     status_.waitHint = waitHint;
     status_.win32ExitCode = 0;
@@ -50,6 +54,7 @@ platform::ErrorCode ServiceProcess::reportStateLocked(std::uint32_t state, std::
 
 platform::ErrorCode ServiceProcess::reportServiceSpecificStop(std::uint32_t code) {
     std::lock_guard<std::mutex> guard(statusMutex_);
+    if (stoppedReported_) return platform::winerr::success;
     status_.currentState = svc::stopped;
     status_.waitHint = 0;
     status_.win32ExitCode = platform::winerr::serviceSpecificError;
@@ -58,6 +63,7 @@ platform::ErrorCode ServiceProcess::reportServiceSpecificStop(std::uint32_t code
 }
 
 platform::ErrorCode ServiceProcess::sendStatus() {
+    stoppedReported_ = status_.currentState == svc::stopped;
     return context_.dispatcher.setStatus(status_);
 }
 
@@ -157,8 +163,9 @@ void ServiceProcess::stopRequest() {
     MarkerFiles markers;
     {
         std::lock_guard<std::mutex> guard(statusMutex_);
-        // Before the markers are known no server runs that could be asked.
-        if (markers_.stop.empty()) return;
+        // Before the markers are known, or once STOPPED is out, no server
+        // runs that could be asked.
+        if (markers_.stop.empty() || stoppedReported_) return;
         reportStateLocked(svc::stopPending, stopPendingHint);
         markers = markers_;
     }

@@ -60,6 +60,10 @@ private:
     std::uint32_t checkPoint_ = 1;
     // Set by the worker before it reports RUNNING; read by the stop request.
     MarkerFiles markers_;
+    // Nothing is reported after STOPPED: the manager may have taken the
+    // process's end and exit code already, and a later STOP_PENDING would
+    // turn them into "terminated unexpectedly".
+    bool stoppedReported_ = false;
     bool statusHandleObtained_ = false;
 };
 

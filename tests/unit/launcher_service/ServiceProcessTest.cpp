@@ -27,6 +27,8 @@ public:
     std::vector<ServiceStatus> reports;
     ControlHandler handler;
     platform::ErrorCode runError = 0, registerError = 0, statusError = 0;
+    // A control the manager sends the moment the handler is registered.
+    std::uint32_t controlOnRegister = 0;
 
     platform::ErrorCode run(const std::string&, ServiceMain serviceMain) override {
         if (runError) return runError;
@@ -37,6 +39,7 @@ public:
         if (registerError) return registerError;
         EXPECT_EQ(name, "Harvella");
         handler = std::move(h);
+        if (controlOnRegister) handler(controlOnRegister);
         return 0;
     }
     platform::ErrorCode setStatus(const ServiceStatus& status) override {
@@ -154,6 +157,20 @@ TEST_F(ServiceProcessTest, CheckpointsCountOnAcrossPendingReportsAndInterrogateR
                                         "state 1 accepts 1 exit 0/0 checkpoint 0 hint 0"}));
 }
 
+TEST_F(ServiceProcessTest, NoReportPrecedesStartPendingOrFollowsStopped) {
+    // An interrogate before the first report, and a stop that the server's
+    // own end overtook.
+    dispatcher.controlOnRegister = svc::controlInterrogate;
+    process.runAsService();
+    dispatcher.handler(svc::controlStop);
+    dispatcher.handler(svc::controlInterrogate);
+    std::vector<std::uint32_t> states;
+    for (const auto& report : dispatcher.reports)
+        states.push_back(report.currentState);
+    EXPECT_EQ(states, (std::vector<std::uint32_t>{svc::startPending, svc::startPending,
+                                                  svc::running, svc::stopped}));
+}
+
 TEST_F(ServiceProcessTest, StopRequestChecksTheRunningMarkerSixteenTimesAtMost) {
     // A server that ignores the stop marker: after the 15th sleep the marker
     // becomes unreadable, which only a 16th check can notice.
@@ -250,8 +267,9 @@ TEST_F(ServiceProcessTest, FailedReportsAndUnknownFailuresAreLogged) {
 
     system.eventLog.entries.clear();
     dispatcher.statusError = 0;
+    dispatcher.reports.clear();
     context.runJavaServer = [] { throw std::runtime_error("bad_alloc or worse"); };
-    process.runAsService();
+    Harvella::ServiceProcess(context).runAsService();
     EXPECT_EQ(errorEvents(),
               (std::vector<std::string>{"Unexpected error occured in the service."}));
     EXPECT_EQ(dispatcher.reports.back().serviceSpecificExitCode, 1100u);
