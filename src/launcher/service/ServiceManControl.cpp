@@ -52,19 +52,46 @@ void awaitRunningMarker(Context& context, ProgressListener& listener,
     throw ServiceStartupError("Timeout starting service.");
 }
 
+std::uint32_t stateOf(platform::ServiceHandle& service, const std::string& name) {
+    const auto status = service.queryStatus();
+    if (!status.ok())
+        throw ServiceStartupError(codeOf(status.error), "Could not start the service: " + name);
+    return status.value.currentState;
+}
+
+// The manager also answers 1056 for a stopped service whose process has not
+// ended yet: the start is tried again, on the same budget, until it has.
+platform::ErrorCode startOnceOldProcessHasGone(Context& context, platform::ServiceHandle& service,
+                                               ProgressListener& listener, const std::string& name,
+                                               int polls, milliseconds interval, int& pollsUsed) {
+    platform::ErrorCode started = service.start();
+    while (started == winerr::serviceAlreadyRunning && stateOf(service, name) == svc::stopped) {
+        if (pollsUsed == polls)
+            throw ServiceStartupError(codeOf(started), "Could not start the service: " + name);
+        ++pollsUsed;
+        listener.step();
+        context.clock.sleep(interval);
+        started = service.start();
+    }
+    return started;
+}
+
 }  // namespace
 
 void startAndWait(Context& context, platform::ServiceHandle& service, ProgressListener& listener,
                   const std::string& name, int steps, milliseconds interval, int requiredRunning,
                   bool failIfRunning) {
-    const platform::ErrorCode started = service.start();
+    const int polls = steps + requiredRunning;
+    int poll = 0;
+    const platform::ErrorCode started =
+        startOnceOldProcessHasGone(context, service, listener, name, polls, interval, poll);
     if (started != winerr::success && started != winerr::serviceAlreadyRunning)
         throw ServiceStartupError(codeOf(started), "Could not start the service: " + name);
     if (started == winerr::serviceAlreadyRunning && failIfRunning)
         throw ServiceAlreadyStartedError("Service is already running: " + name);
 
     int runningSeen = 0;
-    for (int poll = 0; poll < steps + requiredRunning; ++poll) {
+    for (; poll < polls; ++poll) {
         listener.step();
         context.clock.sleep(interval);
         const auto status = service.queryStatus();

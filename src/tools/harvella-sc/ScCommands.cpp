@@ -83,6 +83,22 @@ bool waitFor(const std::string& name, ServiceStatus& status, Done done) {
     return false;
 }
 
+// The manager refuses to start a stopped service whose old process has not
+// ended yet (1056, as Windows does); net waits for that process to go, and
+// never calls such a service started.
+ErrorCode startOnceOldProcessHasGone(const std::string& name) {
+    const auto deadline = std::chrono::steady_clock::now() + netPatience;
+    ErrorCode failed = StandInServiceManager::start(name);
+    while (failed == winerr::serviceAlreadyRunning) {
+        const auto status = StandInServiceManager::query(name);
+        if (!status.ok() || status.value.currentState != svc::stopped) break;
+        if (std::chrono::steady_clock::now() >= deadline) return winerr::serviceRequestTimeout;
+        std::this_thread::sleep_for(netPoll);
+        failed = StandInServiceManager::start(name);
+    }
+    return failed;
+}
+
 // What net.exe says about a failed start or stop.
 int netFailureReport(const std::string& what, ErrorCode code, std::uint32_t specific,
                      std::ostream& err) {
@@ -158,7 +174,7 @@ int describe(const std::string& name, const std::string& text, std::ostream& out
 }
 
 int startAndWait(const std::string& name, std::ostream& out, std::ostream& err) {
-    if (const ErrorCode failed = StandInServiceManager::start(name)) {
+    if (const ErrorCode failed = startOnceOldProcessHasGone(name)) {
         if (failed == winerr::serviceAlreadyRunning) {
             err << "The requested service has already been started.\n";
             return netFailure;

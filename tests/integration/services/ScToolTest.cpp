@@ -65,6 +65,15 @@ TEST_F(HarvellaSc, ServiceAwareServiceGoesThroughItsWholeLife) {
     EXPECT_NE(gone.err.find("FAILED 1060"), std::string::npos) << gone.err;
 }
 
+TEST_F(HarvellaSc, StartRightAfterAStopWaitsForTheOldProcessToEnd) {
+    create("Lingering", testService("Lingering", "linger"));
+    ASSERT_EQ(sc("start Lingering").exitCode, 0);
+    ASSERT_EQ(sc("stop Lingering").exitCode, 0);
+    const ToolRun again = sc("start Lingering");
+    EXPECT_EQ(again.exitCode, 0) << describe(again);
+    EXPECT_EQ(stateOf("Lingering"), "4  RUNNING");
+}
+
 TEST_F(HarvellaSc, PlainDaemonRunsOnceStartedAndStopsOnSigterm) {
     create("Daemon", "sleep 300", "type= daemon");
     const ToolRun started = sc("start Daemon");

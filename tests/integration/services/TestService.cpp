@@ -1,7 +1,8 @@
 // A service-aware program for the stand-in's tests. Usage: svc_test_service
 // NAME MODE, MODE one of: normal (stops with exit code 0), specific N (stops
 // with service-specific code N), crash (ends without reporting STOPPED when
-// asked to stop), slow (its stop handler takes a second), silent (never
+// asked to stop), slow (its stop handler takes a second), linger (its
+// process goes on for a second and a half after STOPPED), silent (never
 // reaches the dispatcher). Run from a console it prints the dispatcher's
 // error number and exits with 3.
 #include <chrono>
@@ -64,6 +65,7 @@ void serve(platform::ServiceDispatcher& dispatcher, const std::string& name,
         stopped.serviceSpecificExitCode = specific;
     }
     dispatcher.setStatus(stopped);
+    if (mode == "linger") std::this_thread::sleep_for(std::chrono::milliseconds(1500));
 }
 
 }  // namespace

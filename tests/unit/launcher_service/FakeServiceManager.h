@@ -21,6 +21,8 @@ struct FakeService {
     std::vector<platform::ServiceStatus> script{platform::ServiceStatus{}};
     std::size_t queries = 0;
     platform::ErrorCode startError = 0, controlError = 0, queryError = 0, removeError = 0;
+    // Starts refused with 1056, as while an old process is on its way out.
+    int startsRefused = 0;
     // A deleted service stays visible while this many more opens succeed.
     int opensAfterRemove = 0;
     bool removed = false;
@@ -69,6 +71,10 @@ public:
 
     platform::ErrorCode start() override {
         log("start " + name_);
+        if (service().startsRefused > 0) {
+            --service().startsRefused;
+            return platform::winerr::serviceAlreadyRunning;
+        }
         return service().startError;
     }
     platform::Result<platform::ServiceStatus> control(std::uint32_t code) override {

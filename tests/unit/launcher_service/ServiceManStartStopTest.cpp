@@ -73,7 +73,8 @@ TEST_F(ServiceManStart, RunningDependenciesAreAcceptedAndStartedInOrder) {
     for (const auto& entry : journal)
         if (entry.rfind("start ", 0) == 0) starts.push_back(entry);
     EXPECT_EQ(starts, (std::vector<std::string>{"start MySQL", "start Other", "start Harvella"}));
-    EXPECT_EQ(countOf(journal, "query MySQL"), 6u);
+    // One query tells a running MySQL from a stopped one still on its way out.
+    EXPECT_EQ(countOf(journal, "query MySQL"), 1u + 6u);
     EXPECT_EQ(countOf(journal, "query Other"), 6u);
 }
 
@@ -83,7 +84,24 @@ TEST_F(ServiceManStart, AlreadyRunningServiceFailsBeforeAnyProgress) {
     EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceAlreadyStartedError>(
                   [&] { ServiceMan::start(context, listener); }),
               "Service is already running: Harvella");
-    EXPECT_EQ(journal, (Journal{"setTotal 120", "start Harvella"}));
+    EXPECT_EQ(journal, (Journal{"setTotal 120", "start Harvella", "query Harvella"}));
+}
+
+TEST_F(ServiceManStart, StoppedServiceWhoseOldProcessHasNotEndedIsStartedOnceItHas) {
+    manager
+        .add("Harvella", {statusOf(svc::stopped), statusOf(svc::stopped), statusOf(svc::running)})
+        .startsRefused = 2;
+    system.files.files[runningMarker] = "";
+    ServiceMan::start(context, listener);
+    EXPECT_EQ(countOf(journal, "start Harvella"), 3u);
+
+    // An old process that never goes spends the whole budget, then fails honestly.
+    journal.clear();
+    manager.add("Harvella", {statusOf(svc::stopped)}).startsRefused = 1000;
+    EXPECT_EQ(launcherfakes::fullMessageOf<ServiceMan::ServiceStartupError>(
+                  [&] { ServiceMan::start(context, listener); }),
+              "Could not start the service: Harvella [ErrorCode: 1056]");
+    EXPECT_EQ(countOf(journal, "sleep 500"), 70u);
 }
 
 TEST_F(ServiceManStart, ServiceThatStopsReportsItsExitCode) {
