@@ -1,6 +1,7 @@
 // Opening, installing and removing the Harvella service.
 #include "service/ServiceMan.h"
 
+#include "platform/command_line_word.h"
 #include "runtime/LauncherSettings.h"
 #include "service/EventLogSource.h"
 
@@ -46,7 +47,10 @@ void removeEarlierRegistration(Context& context) {
 std::string serviceCommandLine(Context& context) {
     const auto path = context.program.modulePath(modulePathBuffer);
     if (!path.ok()) throw HarvellaError("Could not obtain the module's name.");
-    return path.value + " " + serviceArgument;
+    // Unquoted, a path with blanks ("C:\Program Files\...") would be split
+    // into the program and stray arguments, and would let a program placed at
+    // a shorter prefix of the path run as LocalSystem.
+    return platform::quoteCommandLineWord(path.value) + " " + serviceArgument;
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST_F(HarvellaServiceLife, InstallStartStopAndRemoveWithTheRealJvm) {
     ServiceMan::install(context);
     ASSERT_TRUE(ServiceMan::exists(context, "Harvella"));
     EXPECT_EQ(ServiceMan::openService(context, "Harvella")->queryConfig().value.commandLine,
-              serviceHost + " startAsService");
+              "\"" + serviceHost + "\" startAsService");
 
     ServiceMan::start(context, listener);
     EXPECT_TRUE(listener.finished);

@@ -17,7 +17,7 @@ TEST_F(ServiceManInstall, RegistersTheServiceAndItsEventSource) {
     const FakeService& service = manager.services["Harvella"];
     EXPECT_EQ(service.config.displayName, "Harvella Server");
     EXPECT_EQ(service.config.commandLine,
-              "C:\\Program Files\\Harvella\\Harvella_Access.exe startAsService");
+              "\"C:\\Program Files\\Harvella\\Harvella_Access.exe\" startAsService");
     EXPECT_EQ(service.config.serviceType, 16u);
     EXPECT_EQ(service.config.startType, 2u);
     EXPECT_EQ(service.config.errorControl, 1u);
@@ -49,7 +49,7 @@ TEST_F(ServiceManInstall, ReplacesAStoppedRegistration) {
     ServiceMan::install(context);
     EXPECT_EQ(countOf(journal, "delete Harvella"), 1u);
     EXPECT_EQ(manager.services["Harvella"].config.commandLine,
-              "C:\\Program Files\\Harvella\\Harvella_Access.exe startAsService");
+              "\"C:\\Program Files\\Harvella\\Harvella_Access.exe\" startAsService");
     EXPECT_EQ(countOf(journal, "sleep 800"), 0u);
 }
 

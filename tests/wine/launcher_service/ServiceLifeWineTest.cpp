@@ -30,12 +30,15 @@ public:
     }
 };
 
-// The service runs the host program, not this test program.
-class ServiceHostFile final : public platform::ProgramFile {
+// The service runs the launcher copied into the installation folder, not
+// this test program.
+class LauncherFile final : public platform::ProgramFile {
 public:
-    platform::Result<std::string> modulePath(std::size_t) override {
-        return {winesupport::programFolder() + "\\harvella_service_host.exe", 0};
-    }
+    explicit LauncherFile(std::string path) : path_(std::move(path)) {}
+    platform::Result<std::string> modulePath(std::size_t) override { return {path_, 0}; }
+
+private:
+    std::string path_;
 };
 
 using QuietListener = testcommon::FinishListener;
@@ -44,12 +47,17 @@ class HarvellaServiceUnderWine : public ::testing::Test {
 protected:
     void SetUp() override {
         winesupport::installTestJvm(temp);
+        // The usual kind of installation folder: one with a blank.
+        for (const char* folder :
+             {"Program Files", "Program Files\\Harvella", "Program Files\\Harvella\\run"})
+            winesupport::makeFolder(temp / folder);
+        winesupport::copyFile(winesupport::programFolder() + "\\Harvella_Access.exe", launcherPath);
         ASSERT_TRUE(winesupport::setMachineStrings(
-            Harvella::productKeyPath, {{"InstallPath", temp / "install"},
+            Harvella::productKeyPath, {{"InstallPath", installFolder},
                                        {"JavaPath", temp / "java"},
                                        {"StartupClassPath", "C:\\Harvella\\lib\\server.jar"},
                                        {"StartupClassName", "sample.server.SampleServer"}}));
-        std::ofstream(temp / "install\\harvella.config", std::ios::binary)
+        std::ofstream(installFolder + "\\harvella.config", std::ios::binary)
             << "IPaddress=127.0.0.1\r\nHTTPPort=18080\r\n";
     }
     void TearDown() override {
@@ -70,20 +78,21 @@ protected:
         return ServiceMan::openService(context, "Harvella")->queryStatus().value;
     }
     winesupport::TempFolder temp;
+    const std::string installFolder = temp / "Program Files\\Harvella";
+    const std::string launcherPath = installFolder + "\\Harvella_Access.exe";
     std::unique_ptr<platform::ServiceManager> manager = platform::makeSystemServiceManager();
     std::unique_ptr<platform::LauncherSystem> launcher = platform::makeLauncherServices();
-    ServiceHostFile program;
+    LauncherFile program{launcherPath};
     SleepingClock clock;
     ServiceMan::Context context{*manager, program, launcher->services(), clock};
     QuietListener listener;
 };
 
-TEST_F(HarvellaServiceUnderWine, InstallStartStopAndRemove) {
+TEST_F(HarvellaServiceUnderWine, InstallStartStopAndRemoveFromAFolderWithABlank) {
     ServiceMan::install(context);
     ASSERT_TRUE(ServiceMan::exists(context, "Harvella"));
     const auto config = ServiceMan::openService(context, "Harvella")->queryConfig().value;
-    EXPECT_EQ(config.commandLine,
-              winesupport::programFolder() + "\\harvella_service_host.exe startAsService");
+    EXPECT_EQ(config.commandLine, "\"" + launcherPath + "\" startAsService");
     EXPECT_EQ(config.displayName, "Harvella Server");
 
     ServiceMan::start(context, listener);
