@@ -62,6 +62,11 @@ void PosixNetwork::cleanup() {}
 ErrorCode PosixNetwork::tryBind(const std::string& address, std::uint16_t port) {
     Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
     if (!fd.open()) return wsaFromErrno(errno);
+    // Windows binds a port whose only connections wait in TIME_WAIT. Linux
+    // does so with SO_REUSEADDR when those connections had it as well (a
+    // JVM's server sockets do); a port that a socket listens on stays taken.
+    const int reuse = 1;
+    ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
     sockaddr_in where{};
     where.sin_family = AF_INET;
     where.sin_port = htons(port);

@@ -1,6 +1,10 @@
 // The port check through real sockets, and the login page through xdg-open.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -30,10 +34,35 @@ TEST_F(PortCheckOnRealSockets, APortHeldOnLoopbackOrOnEveryAddressIsTakenForBoth
     }
 }
 
-TEST_F(PortCheckOnRealSockets, AFreePortIsFree) {
-    const std::string port = std::to_string(launchertest::freeLoopbackPort());
-    EXPECT_TRUE(Harvella::isPortFree(network, "127.0.0.1", port));
-    EXPECT_TRUE(Harvella::isPortFree(network, "0.0.0.0", port));
+// A loopback port that served one client and is closed: the server's side of
+// the connection, closed first, is left in TIME_WAIT. The listener is made as
+// the JVM makes a server socket on Linux, with SO_REUSEADDR.
+std::string portThatServedAClient() {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int reuse = 1;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof where;
+    ::bind(listener, reinterpret_cast<sockaddr*>(&where), sizeof where);
+    ::listen(listener, 1);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&where), &size);
+    const int client = ::socket(AF_INET, SOCK_STREAM, 0);
+    ::connect(client, reinterpret_cast<sockaddr*>(&where), sizeof where);
+    const int served = ::accept(listener, nullptr, nullptr);
+    ::close(served);
+    ::close(client);
+    ::close(listener);
+    return std::to_string(ntohs(where.sin_port));
+}
+
+TEST_F(PortCheckOnRealSockets, AFreePortIsFreeAlsoWhenItServedClientsBefore) {
+    for (const std::string& port :
+         {std::to_string(launchertest::freeLoopbackPort()), portThatServedAClient()}) {
+        EXPECT_TRUE(Harvella::isPortFree(network, "127.0.0.1", port)) << port;
+        EXPECT_TRUE(Harvella::isPortFree(network, "0.0.0.0", port)) << port;
+    }
 }
 
 TEST(LoginPageOnLinux, TheAddressReachesXdgOpen) {

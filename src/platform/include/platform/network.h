@@ -16,8 +16,9 @@ public:
     // WSAStartup with the version; every success is matched by cleanup().
     virtual ErrorCode startup(int major, int minor) = 0;
     virtual void cleanup() = 0;
-    // A TCP socket bound to inet_addr(address) and the port, no option set
-    // before the bind, then closed: 0 when both socket and bind succeeded.
+    // A TCP socket bound to inet_addr(address) and the port as Windows binds
+    // without an option (a port with only TIME_WAIT entries is free), then
+    // closed: 0 when both socket and bind succeeded.
     virtual ErrorCode tryBind(const std::string& address, std::uint16_t port) = 0;
     // gethostname into a buffer of that many bytes.
     virtual Result<std::string> hostName(std::size_t bufferSize) = 0;
