@@ -36,18 +36,24 @@ std::string PosixSystemErrors::text(ErrorCode code) {
         {258, "The wait operation timed out."},
         {259, "No more data is available."},
         {267, "The directory name is invalid."},
+        {1051,
+         "A stop control has been sent to a service that other running services are dependent "
+         "on."},
         {1053, "The service did not respond to the start or control request in a timely fashion."},
         {1056, "An instance of the service is already running."},
         {1058, "The service cannot be started, either because it is disabled or because it has no "
                "enabled devices associated with it."},
+        {1059, "Circular service dependency was specified."},
         {1060, "The specified service does not exist as an installed service."},
         {1061, "The service cannot accept control messages at this time."},
         {1062, "The service has not been started."},
         {1063, "The service process could not connect to the service controller."},
         {1066, "The service has returned a service-specific error code."},
         {1067, "The process terminated unexpectedly."},
+        {1068, "The dependency service or group failed to start."},
         {1072, "The specified service has been marked for deletion."},
         {1073, "The specified service already exists."},
+        {1075, "The dependency service does not exist or has been marked for deletion."},
         {1113, "No mapping for the Unicode character exists in the target multi-byte code page."},
     };
     const auto found = texts.find(code == 0 ? lastErrorValue() : code);

@@ -12,7 +12,7 @@ namespace {
 
 using platform::ErrorCode;
 using platform::ServiceStatus;
-using platform::posix::StandInServiceManager;
+using platform::posix::StandInService;
 using platform::posix::StoredService;
 namespace svc = platform::svc;
 namespace winerr = platform::winerr;
@@ -70,13 +70,12 @@ bool parseCreateOptions(const Arguments& args, StoredService& service, std::ostr
 }
 
 template <class Done>
-bool waitFor(const std::string& name, ServiceStatus& status, Done done) {
+bool waitFor(StandInService& service, ServiceStatus& status, Done done) {
     const auto deadline = std::chrono::steady_clock::now() + netPatience;
     while (std::chrono::steady_clock::now() < deadline) {
-        const auto queried = StandInServiceManager::query(name);
-        // A service deleted while it ran is gone once it has stopped.
-        if (!queried.ok() && queried.error != winerr::serviceDoesNotExist) return false;
-        status = queried.ok() ? queried.value : ServiceStatus{};
+        const auto queried = service.queryStatus();
+        if (!queried.ok()) return false;
+        status = queried.value;
         if (done(status)) return true;
         std::this_thread::sleep_for(netPoll);
     }
@@ -86,15 +85,15 @@ bool waitFor(const std::string& name, ServiceStatus& status, Done done) {
 // The manager refuses to start a stopped service whose old process has not
 // ended yet (1056, as Windows does); net waits for that process to go, and
 // never calls such a service started.
-ErrorCode startOnceOldProcessHasGone(const std::string& name) {
+ErrorCode startOnceOldProcessHasGone(StandInService& service) {
     const auto deadline = std::chrono::steady_clock::now() + netPatience;
-    ErrorCode failed = StandInServiceManager::start(name);
+    ErrorCode failed = service.start();
     while (failed == winerr::serviceAlreadyRunning) {
-        const auto status = StandInServiceManager::query(name);
+        const auto status = service.queryStatus();
         if (!status.ok() || status.value.currentState != svc::stopped) break;
         if (std::chrono::steady_clock::now() >= deadline) return winerr::serviceRequestTimeout;
         std::this_thread::sleep_for(netPoll);
-        failed = StandInServiceManager::start(name);
+        failed = service.start();
     }
     return failed;
 }
@@ -117,22 +116,26 @@ int create(const Arguments& args, std::ostream& out, std::ostream& err) {
     service.config.name = args[1];
     service.config.displayName = args[1];
     if (!parseCreateOptions(args, service, err)) return scFailed;
-    if (const ErrorCode failed = StandInServiceManager::create(service))
-        return scFailure("CreateService", failed, err);
+    const auto created = StandInService::create(service);
+    if (!created.ok()) return scFailure("CreateService", created.error, err);
     out << "[SC] CreateService SUCCESS\n";
     return 0;
 }
 
 int remove(const std::string& name, std::ostream& out, std::ostream& err) {
-    if (const ErrorCode failed = StandInServiceManager::remove(name))
+    const auto service = StandInService::open(name);
+    if (!service.ok()) return scFailure("OpenService", service.error, err);
+    if (const ErrorCode failed = service.value->remove())
         return scFailure("DeleteService", failed, err);
     out << "[SC] DeleteService SUCCESS\n";
     return 0;
 }
 
 int query(const std::string& name, std::ostream& out, std::ostream& err) {
-    const auto status = StandInServiceManager::query(name);
-    if (!status.ok()) return scFailure("EnumQueryServicesStatus:OpenService", status.error, err);
+    const auto service = StandInService::open(name);
+    if (!service.ok()) return scFailure("EnumQueryServicesStatus:OpenService", service.error, err);
+    const auto status = service.value->queryStatus();
+    if (!status.ok()) return scFailure("QueryServiceStatus", status.error, err);
     const ServiceStatus& s = status.value;
     out << "\nSERVICE_NAME: " << name << "\n"
         << "        TYPE               : " << std::hex << s.serviceType << std::dec
@@ -149,10 +152,12 @@ int query(const std::string& name, std::ostream& out, std::ostream& err) {
 }
 
 int queryConfig(const std::string& name, std::ostream& out, std::ostream& err) {
-    const auto stored = StandInServiceManager::queryConfig(name);
-    if (!stored.ok()) return scFailure("OpenService", stored.error, err);
+    const auto service = StandInService::open(name);
+    if (!service.ok()) return scFailure("OpenService", service.error, err);
+    const auto stored = service.value->queryRecord();
+    if (!stored.ok()) return scFailure("QueryServiceConfig", stored.error, err);
     const auto& c = stored.value.config;
-    out << "[SC] QueryServiceConfig SUCCESS\n\nSERVICE_NAME: " << name << "\n"
+    out << "[SC] QueryServiceConfig SUCCESS\n\nSERVICE_NAME: " << c.name << "\n"
         << "        TYPE               : " << (stored.value.plainDaemon ? "DAEMON" : "OWN_PROCESS")
         << "\n"
         << "        START_TYPE         : "
@@ -167,50 +172,56 @@ int queryConfig(const std::string& name, std::ostream& out, std::ostream& err) {
 
 int describe(const std::string& name, const std::string& text, std::ostream& out,
              std::ostream& err) {
-    if (const ErrorCode failed = StandInServiceManager::setDescription(name, text))
+    const auto service = StandInService::open(name);
+    if (!service.ok()) return scFailure("OpenService", service.error, err);
+    if (const ErrorCode failed = service.value->setDescription(text))
         return scFailure("ChangeServiceConfig2", failed, err);
     out << "[SC] ChangeServiceConfig2 SUCCESS\n";
     return 0;
 }
 
 int startAndWait(const std::string& name, std::ostream& out, std::ostream& err) {
-    if (const ErrorCode failed = startOnceOldProcessHasGone(name)) {
+    const std::string failure = "The " + name + " service could not be started.";
+    const auto service = StandInService::open(name);
+    if (!service.ok()) return netFailureReport(failure, service.error, 0, err);
+    if (const ErrorCode failed = startOnceOldProcessHasGone(*service.value)) {
         if (failed == winerr::serviceAlreadyRunning) {
             err << "The requested service has already been started.\n";
             return netFailure;
         }
-        return netFailureReport("The " + name + " service could not be started.", failed, 0, err);
+        return netFailureReport(failure, failed, 0, err);
     }
     ServiceStatus status;
-    const bool settled = waitFor(
-        name, status, [](const ServiceStatus& s) { return s.currentState != svc::startPending; });
+    const bool settled = waitFor(*service.value, status, [](const ServiceStatus& s) {
+        return s.currentState != svc::startPending;
+    });
     if (settled && status.currentState == svc::running) {
         out << "The " << name << " service was started successfully.\n";
         return 0;
     }
-    return netFailureReport("The " + name + " service could not be started.",
-                            settled ? status.win32ExitCode : winerr::serviceRequestTimeout,
+    return netFailureReport(failure, settled ? status.win32ExitCode : winerr::serviceRequestTimeout,
                             status.serviceSpecificExitCode, err);
 }
 
 int stopAndWait(const std::string& name, std::ostream& out, std::ostream& err) {
-    const auto sent = StandInServiceManager::control(name, svc::controlStop);
+    const std::string failure = "The " + name + " service could not be stopped.";
+    const auto service = StandInService::open(name);
+    if (!service.ok()) return netFailureReport(failure, service.error, 0, err);
+    const auto sent = service.value->control(svc::controlStop);
     if (!sent.ok()) {
         if (sent.error == winerr::serviceNotActive) {
             err << "The " << name << " service is not started.\n";
             return netFailure;
         }
-        return netFailureReport("The " + name + " service could not be stopped.", sent.error, 0,
-                                err);
+        return netFailureReport(failure, sent.error, 0, err);
     }
     ServiceStatus status;
-    if (waitFor(name, status,
+    if (waitFor(*service.value, status,
                 [](const ServiceStatus& s) { return s.currentState == svc::stopped; })) {
         out << "The " << name << " service was stopped successfully.\n";
         return 0;
     }
-    return netFailureReport("The " + name + " service could not be stopped.",
-                            winerr::serviceRequestTimeout, 0, err);
+    return netFailureReport(failure, winerr::serviceRequestTimeout, 0, err);
 }
 
 }  // namespace harvellasc

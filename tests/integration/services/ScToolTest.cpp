@@ -11,6 +11,7 @@
 
 namespace {
 
+using servicetests::readFile;
 using servicetests::sc;
 using servicetests::testService;
 using servicetests::ToolRun;
@@ -131,6 +132,59 @@ TEST_F(HarvellaSc, ServiceDeletedWhileRunningGoesOnceStopped) {
     EXPECT_EQ(sc("stop Doomed").exitCode, 0);
     EXPECT_NE(sc("query Doomed").err.find("FAILED 1060"), std::string::npos);
     create("Doomed", "sleep 1", "type= daemon");
+}
+
+TEST_F(HarvellaSc, NamesAreComparedWithoutCaseAndNeverBecomePaths) {
+    // A folder that looks like a service record from inside services/.
+    const std::string victim = machine.root() + "/victim";
+    testsupport::makeFolders(victim);
+    testsupport::writeFile(victim + "/config", "keep");
+    EXPECT_NE(sc("delete ../victim").err.find("FAILED 123"), std::string::npos);
+    EXPECT_NE(sc("description ../victim text").err.find("FAILED 123"), std::string::npos);
+    EXPECT_EQ(readFile(victim + "/config"), "keep");
+
+    // The manager's own files are no names' business, and "." is a name.
+    create(".lock", "sleep 1");
+    create(".", "sleep 1");
+    create("Harvella", "sleep 1");
+    EXPECT_EQ(sc("query harvella").exitCode, 0);
+    EXPECT_NE(sc("create HARVELLA binPath= x").err.find("FAILED 1073"), std::string::npos);
+
+    // 256 characters whatever their bytes, and not one more.
+    std::string longName;
+    for (int i = 0; i < 256; ++i)
+        longName += "\xC3\xA9";
+    create(longName, "sleep 1");
+    EXPECT_NE(sc("create " + longName + "x binPath= x").err.find("FAILED 123"), std::string::npos);
+}
+
+TEST_F(HarvellaSc, DependenciesStartFirstAndARunningDependentKeepsThemRunning) {
+    create("Base", "sleep 300", "type= daemon");
+    create("Top", testService("Top", "normal"), "depend= base");
+    ASSERT_EQ(sc("start Top").exitCode, 0);
+    EXPECT_EQ(stateOf("Base"), "4  RUNNING");
+    const ToolRun refused = sc("stop Base");
+    EXPECT_NE(refused.err.find("System error 1051"), std::string::npos) << describe(refused);
+    EXPECT_EQ(sc("stop Top").exitCode, 0);
+    EXPECT_EQ(sc("stop Base").exitCode, 0);
+
+    create("Orphan", "sleep 300", "type= daemon depend= Missing");
+    EXPECT_NE(sc("start Orphan").err.find("System error 1075"), std::string::npos);
+    create("Broken", "/nonexistent/daemon", "type= daemon");
+    create("NeedsBroken", "sleep 300", "type= daemon depend= Broken");
+    EXPECT_NE(sc("start NeedsBroken").err.find("System error 1068"), std::string::npos);
+}
+
+TEST_F(HarvellaSc, StopReachesADaemonsGroupAfterItsFirstProcessHasEnded) {
+    const std::string stopped = machine.root() + "/stopped";
+    create("Forked",
+           "/bin/sh -c \\\"(trap 'echo term > " + stopped +
+               "; exit 0' TERM; while true; do sleep 0.1; done) & exit 0\\\"",
+           "type= daemon");
+    ASSERT_EQ(sc("start Forked").exitCode, 0);
+    const ToolRun stop = sc("stop Forked");
+    EXPECT_EQ(stop.exitCode, 0) << describe(stop);
+    EXPECT_EQ(readFile(stopped), "term\n") << "the daemon was killed, not asked to stop";
 }
 
 TEST_F(HarvellaSc, TwoProcessesActingAtOnceSeeOneConsistentDatabase) {

@@ -58,7 +58,26 @@ TEST_F(ServiceManagerSeam, AnswersWithTheWindowsErrorNumbers) {
     EXPECT_EQ(service.control(svc::controlStop).error, winerr::serviceNotActive);
 
     EXPECT_EQ(service.remove(), winerr::success);
+    created.value.reset();
     EXPECT_EQ(connection->open("Harvella").error, winerr::serviceDoesNotExist);
+}
+
+TEST_F(ServiceManagerSeam, ServiceDeletedWhileRunningStopsThenGoesWithItsLastHandle) {
+    auto created =
+        connection->create(configOf("Doomed", servicetests::testService("Doomed", "normal")));
+    ASSERT_TRUE(created.ok());
+    auto& service = *created.value;
+    ASSERT_EQ(service.start(), winerr::success);
+    ASSERT_EQ(waitForState(service, svc::running), svc::running);
+    ASSERT_EQ(service.remove(), winerr::success);
+
+    ASSERT_TRUE(service.control(svc::controlStop).ok());
+    EXPECT_EQ(waitForState(service, svc::stopped), svc::stopped);
+    const auto stopped = service.queryStatus();
+    EXPECT_TRUE(stopped.ok()) << "the stopped service was gone with its handle open: "
+                              << stopped.error;
+    created.value.reset();
+    EXPECT_EQ(connection->open("Doomed").error, winerr::serviceDoesNotExist);
 }
 
 TEST_F(ServiceManagerSeam, ControlReturnsOnceTheServicesHandlerHasReturned) {

@@ -34,17 +34,21 @@ constexpr ErrorCode filenameTooLong = 206;
 constexpr ErrorCode noMoreItems = 259;
 constexpr ErrorCode directoryName = 267;
 constexpr ErrorCode waitTimeout = 258;
+constexpr ErrorCode dependentServicesRunning = 1051;
 constexpr ErrorCode serviceRequestTimeout = 1053;
 constexpr ErrorCode serviceAlreadyRunning = 1056;
 constexpr ErrorCode serviceDisabled = 1058;
+constexpr ErrorCode circularDependency = 1059;
 constexpr ErrorCode serviceDoesNotExist = 1060;
 constexpr ErrorCode serviceCannotAcceptCtrl = 1061;
 constexpr ErrorCode serviceNotActive = 1062;
 constexpr ErrorCode failedServiceControllerConnect = 1063;
 constexpr ErrorCode serviceSpecificError = 1066;
 constexpr ErrorCode processAborted = 1067;
+constexpr ErrorCode serviceDependencyFail = 1068;
 constexpr ErrorCode serviceMarkedForDelete = 1072;
 constexpr ErrorCode serviceExists = 1073;
+constexpr ErrorCode serviceDependencyDeleted = 1075;
 constexpr ErrorCode noUnicodeTranslation = 1113;
 }  // namespace winerr
 

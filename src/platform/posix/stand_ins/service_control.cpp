@@ -1,378 +1,322 @@
-// POSIX stand-in service manager: starting, controlling and deleting
-// services. No Windows spellings and no core logic belong here.
+// POSIX stand-in service manager: creating, starting, controlling and
+// deleting services. No Windows spellings and no core logic belong here.
 #include "service_control.h"
 
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include <optional>
 #include <thread>
-#include <vector>
 
-#include "command_line.h"
 #include "errno_map.h"
-#include "stand_in_files.h"
-
-extern char** environ;
+#include "service_launch.h"
 
 namespace platform::posix {
 namespace {
 
-constexpr int aliveFdInService = 3;
-constexpr std::chrono::milliseconds startPoll{20};
+using Clock = std::chrono::steady_clock;
+using StatusResult = Result<ServiceStatus>;
+constexpr std::chrono::milliseconds statePoll{20};
 
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+ErrorCode recordFailedStart(const std::string& folder, ErrorCode code) {
+    ServiceTransaction record;
+    if (record.select(folder) == winerr::success) {
+        record.status.status =
+            ServiceStatus{record.service.config.serviceType, svc::stopped, 0, code};
+        record.status.pid = 0;
+        record.commitStatus();
+    }
+    return setLastError(code);
 }
 
-// Everything the child needs, built before fork: after it only system calls run.
-// The NULL-ended array the exec calls take; it points into `texts`.
-std::vector<char*> pointersTo(std::vector<std::string>& texts) {
-    std::vector<char*> result;
-    for (auto& text : texts)
-        result.push_back(text.data());
-    result.push_back(nullptr);
-    return result;
+ErrorCode recordSpawn(const std::string& folder, pid_t pid) {
+    ServiceTransaction record;
+    if (const ErrorCode failed = record.select(folder)) return failed;
+    record.status.pid = pid;
+    if (record.service.plainDaemon) {
+        record.status.status.currentState = svc::running;
+        record.status.status.controlsAccepted = svc::acceptStop;
+        record.status.status.waitHint = 0;
+    }
+    return record.commitStatus();
 }
 
-struct LaunchPlan {
-    std::vector<std::string> words;
-    std::vector<std::string> environment;
-    std::string outputFile;
-
-    std::vector<char*> argv() { return pointersTo(words); }
-    std::vector<char*> envp() { return pointersTo(environment); }
-};
-
-LaunchPlan planLaunch(const std::string& name, const StoredService& service) {
-    LaunchPlan plan;
-    plan.words = splitWindowsCommandLine(service.config.commandLine);
-    if (!plan.words.empty() && endsWith(plan.words.front(), ".sh"))
-        plan.words.insert(plan.words.begin(), "/bin/sh");
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string text = *entry;
-        if (text.rfind("HARVELLA_SERVICE_", 0) != 0 && text.rfind("HARVELLA_SYSTEM_ROOT=", 0) != 0)
-            plan.environment.push_back(text);
+// Polls the record until `settled` says so, for at most the connect limit;
+// nothing once the record cannot be read.
+template <class Settled>
+std::optional<StoredStatus> pollStatus(const std::string& folder, Settled settled) {
+    const auto deadline = Clock::now() + StandInService::connectLimit;
+    while (Clock::now() < deadline) {
+        {
+            ServiceTransaction record;
+            if (record.select(folder) != winerr::success) return std::nullopt;
+            if (settled(record.status)) return record.status;
+        }
+        std::this_thread::sleep_for(statePoll);
     }
-    plan.environment.push_back("HARVELLA_SYSTEM_ROOT=" + standInRoot());
-    if (!service.plainDaemon) {
-        plan.environment.push_back("HARVELLA_SERVICE_NAME=" + name);
-        plan.environment.push_back("HARVELLA_SERVICE_ALIVE_FD=" + std::to_string(aliveFdInService));
-    }
-    plan.outputFile = ServiceStore::outputFileOf(name);
-    return plan;
-}
-
-[[noreturn]] void runService(LaunchPlan& plan, int aliveFd, int reportFd) {
-    std::vector<char*> argv = plan.argv();
-    std::vector<char*> envp = plan.envp();
-    // Moved out of the way first: the targets below may be their numbers.
-    const int alive = ::fcntl(aliveFd, F_DUPFD, 10);
-    const int reporter = ::fcntl(reportFd, F_DUPFD, 10);
-    const int nullFd = ::open("/dev/null", O_RDONLY);
-    const int outFd = ::open(plan.outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    ::dup2(nullFd, 0);
-    ::dup2(outFd, 1);
-    ::dup2(outFd, 2);
-    // The service process inherits the alive lock: the lock goes when it does.
-    ::dup2(alive, aliveFdInService);
-    ::dup2(reporter, aliveFdInService + 1);
-    ::fcntl(aliveFdInService + 1, F_SETFD, FD_CLOEXEC);
-    ::closefrom(aliveFdInService + 2);
-    // A group of its own, so that a kill reaches the children that inherited
-    // the alive lock as well.
-    ::setpgid(0, 0);
-    // Windows starts services in its system folder, never in the caller's.
-    if (::chdir("/") != 0) _exit(127);
-    ::execvpe(argv[0], argv.data(), envp.data());
-    const int error = errno;
-    (void)!::write(aliveFdInService + 1, &error, sizeof error);
-    _exit(127);
-}
-
-// Starts the service process detached from the caller (its own session, not
-// our child), reporting its pid or the reason the start failed.
-Result<pid_t> spawnDetached(LaunchPlan& plan, int aliveFd) {
-    if (plan.words.empty()) return Result<pid_t>::failure(setLastError(winerr::fileNotFound));
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) return Result<pid_t>::failure(setLastErrorFromErrno());
-    Fd reportRead(report[0]), reportWrite(report[1]);
-
-    const pid_t middle = ::fork();
-    if (middle < 0) return Result<pid_t>::failure(setLastErrorFromErrno());
-    if (middle == 0) {
-        ::setsid();
-        const pid_t service = ::fork();
-        if (service == 0) runService(plan, aliveFd, reportWrite.get());
-        (void)!::write(reportWrite.get(), &service, sizeof service);
-        _exit(0);
-    }
-    reportWrite.reset();
-    int status = 0;
-    while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
-    }
-    pid_t service = -1;
-    if (::read(reportRead.get(), &service, sizeof service) != sizeof service || service <= 0)
-        return Result<pid_t>::failure(setLastError(winerr::notEnoughMemory));
-    int execError = 0;
-    if (::read(reportRead.get(), &execError, sizeof execError) == sizeof execError)
-        return Result<pid_t>::failure(setLastError(fromErrno(execError)));
-    return {service, winerr::success};
-}
-
-// Kills a plain daemon that outlives its grace period, from a detached
-// process so that the caller of the stop does not wait for it.
-void killAfterGrace(const std::string& name, pid_t pid) {
-    const std::string alive = ServiceStore::aliveFileOf(name);
-    const pid_t middle = ::fork();
-    if (middle != 0) {
-        if (middle > 0) ::waitpid(middle, nullptr, 0);
-        return;
-    }
-    ::setsid();
-    if (::fork() != 0) _exit(0);
-    ::closefrom(0);
-    const auto slices = StandInServiceManager::daemonGrace / std::chrono::milliseconds(100);
-    for (long i = 0; i < slices; ++i) {
-        const int fd = ::open(alive.c_str(), O_RDONLY | O_CLOEXEC);
-        const bool gone = fd < 0 || ::flock(fd, LOCK_SH | LOCK_NB) == 0;
-        if (fd >= 0) ::close(fd);
-        if (gone) _exit(0);
-        ::usleep(100000);
-    }
-    ::kill(-pid, SIGKILL);
-    _exit(0);
-}
-
-ErrorCode recordSpawn(const std::string& name, bool plainDaemon, pid_t pid) {
-    StoreLock lock;
-    if (!lock.held()) return lock.error();
-    auto stored = ServiceStore::readStatus(name);
-    if (!stored.ok()) return stored.error;
-    stored.value.pid = pid;
-    if (plainDaemon) {
-        stored.value.status.currentState = svc::running;
-        stored.value.status.controlsAccepted = svc::acceptStop;
-        stored.value.status.waitHint = 0;
-    }
-    return ServiceStore::writeStatus(name, stored.value);
-}
-
-ErrorCode recordFailedStart(const std::string& name, ErrorCode code) {
-    StoreLock lock;
-    auto stored = ServiceStore::readStatus(name);
-    if (!stored.ok()) return code;
-    stored.value.status = ServiceStatus{stored.value.status.serviceType, svc::stopped, 0, code};
-    stored.value.pid = 0;
-    ServiceStore::writeStatus(name, stored.value);
-    ServiceStore::removeIfDeletedAndStopped(name);
-    return code;
+    return std::nullopt;
 }
 
 // Waits until the service-aware process has reached the dispatcher.
-ErrorCode awaitConnection(const std::string& name, pid_t pid) {
-    const auto deadline = std::chrono::steady_clock::now() + StandInServiceManager::connectLimit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        {
-            StoreLock lock;
-            if (!lock.held()) return lock.error();
-            const auto stored = ServiceStore::readStatus(name);
-            if (!stored.ok()) return stored.error;
-            if (stored.value.connected) return winerr::success;
-            if (stored.value.status.currentState == svc::stopped) return winerr::processAborted;
-        }
-        std::this_thread::sleep_for(startPoll);
-    }
+ErrorCode awaitConnection(const std::string& folder, pid_t pid) {
+    const auto seen = pollStatus(folder, [](const StoredStatus& s) {
+        return s.connected || s.status.currentState == svc::stopped;
+    });
+    if (seen) return setLastError(seen->connected ? winerr::success : winerr::processAborted);
     if (pid > 1) ::kill(-pid, SIGKILL);
-    return recordFailedStart(name, winerr::serviceRequestTimeout);
+    return recordFailedStart(folder, winerr::serviceRequestTimeout);
 }
 
-Result<ServiceStatus> stopDaemon(const std::string& name, StoredStatus stored) {
+// Windows returns from ControlService once the service's handler has
+// returned, and gives up after 30 s.
+StatusResult awaitHandler(const std::string& folder, std::uint32_t ticket) {
+    const auto seen = pollStatus(folder, [ticket](const StoredStatus& s) {
+        return s.controlsHandled >= ticket || s.status.currentState == svc::stopped;
+    });
+    if (!seen) return StatusResult::failure(setLastError(winerr::serviceRequestTimeout));
+    return {seen->status, winerr::success};
+}
+
+StatusResult stopDaemon(ServiceTransaction& record) {
+    StoredStatus& stored = record.status;
     stored.status.currentState = svc::stopPending;
     stored.status.controlsAccepted = 0;
     stored.stopRequested = true;
-    const ErrorCode written = ServiceStore::writeStatus(name, stored);
-    if (written) return Result<ServiceStatus>::failure(written);
-    // Never 0 or -1 here: those would signal our own group or everything.
+    if (const ErrorCode failed = record.commitStatus()) return StatusResult::failure(failed);
+    // The daemon's group, not its first process: that may have ended while
+    // its children run on, and its pid may since belong to someone else; a
+    // group's id is not handed out again while the group lives. Never 0 or 1.
     if (stored.pid > 1) {
-        ::kill(stored.pid, SIGTERM);
-        killAfterGrace(name, stored.pid);
+        ::kill(-stored.pid, SIGTERM);
+        killGroupAfterGrace(ServiceFiles{record.folder}, stored.pid, StandInService::daemonGrace);
     }
     return {stored.status, winerr::success};
 }
 
 // Writes the control to the service's pipe and returns its ticket: the
-// number of controls sent so far, this one included.
-Result<std::uint32_t> sendControl(const std::string& name, StoredStatus stored,
-                                  std::uint32_t code) {
+// number of controls sent so far, this one included. Only a control that
+// reached the pipe is counted, or later senders would wait for it in vain.
+Result<std::uint32_t> sendControl(ServiceTransaction& record, std::uint32_t code) {
     using R = Result<std::uint32_t>;
-    Fd pipe(::open(ServiceStore::controlPipeOf(name).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!pipe.open()) return R::failure(setLastError(winerr::serviceCannotAcceptCtrl));
-    ++stored.controlsSent;
-    if (const ErrorCode failed = ServiceStore::writeStatus(name, stored)) return R::failure(failed);
-    if (::write(pipe.get(), &code, sizeof code) != sizeof code)
+    Fd pipe(
+        ::open(ServiceFiles{record.folder}.control().c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!pipe.open() || ::write(pipe.get(), &code, sizeof code) != sizeof code)
         return R::failure(setLastError(winerr::serviceCannotAcceptCtrl));
-    return {stored.controlsSent, winerr::success};
+    ++record.status.controlsSent;
+    if (const ErrorCode failed = record.commitStatus()) return R::failure(failed);
+    return {record.status.controlsSent, winerr::success};
 }
 
-// Windows returns from ControlService once the service's handler has
-// returned, and gives up after 30 s.
-Result<ServiceStatus> awaitHandler(const std::string& name, std::uint32_t ticket) {
-    using R = Result<ServiceStatus>;
-    const auto deadline = std::chrono::steady_clock::now() + StandInServiceManager::connectLimit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        {
-            StoreLock lock;
-            if (!lock.held()) return R::failure(lock.error());
-            const auto stored = ServiceStore::readStatus(name);
-            // A service deleted while it ran is gone once it has stopped.
-            if (stored.error == winerr::serviceDoesNotExist)
-                return {ServiceStatus{svc::ownProcess, svc::stopped}, winerr::success};
-            if (!stored.ok()) return R::failure(stored.error);
-            if (stored.value.controlsHandled >= ticket ||
-                stored.value.status.currentState == svc::stopped)
-                return {stored.value.status, winerr::success};
-        }
-        std::this_thread::sleep_for(startPoll);
+bool dependsOn(const StoredService& service, const std::string& name) {
+    for (const std::string& dependency : dependencyNames(service.config.dependencies))
+        if (sameServiceName(dependency, name)) return true;
+    return false;
+}
+
+// Whether a service that is not stopped depends on this one.
+bool dependentsRunning(const ServiceTransaction& record) {
+    for (const std::string& folder : ServiceStore::folders()) {
+        const auto other = ServiceStore::readService(folder);
+        if (folder == record.folder || !other.ok() ||
+            !dependsOn(other.value, record.service.config.name))
+            continue;
+        const auto status = ServiceStore::readStatus(folder, other.value);
+        if (status.ok() && status.value.status.currentState != svc::stopped) return true;
     }
-    return R::failure(setLastError(winerr::serviceRequestTimeout));
+    return false;
+}
+
+// Whether following the dependencies leads back to the named service.
+bool leadsBackTo(const std::string& name, std::vector<std::string> pending) {
+    std::vector<std::string> seen;
+    while (!pending.empty()) {
+        const std::string next = pending.back();
+        pending.pop_back();
+        if (sameServiceName(next, name)) return true;
+        bool visited = false;
+        for (const std::string& earlier : seen)
+            visited = visited || sameServiceName(earlier, next);
+        const auto folder = ServiceStore::find(next);
+        if (visited || !folder.ok()) continue;
+        seen.push_back(next);
+        const auto service = ServiceStore::readService(folder.value);
+        if (!service.ok()) continue;
+        for (const std::string& dependency : dependencyNames(service.value.config.dependencies))
+            pending.push_back(dependency);
+    }
+    return false;
 }
 
 }  // namespace
 
-ErrorCode StandInServiceManager::checkName(const std::string& name) {
-    if (name.empty() || name.size() > 256 || name.find_first_of("/\\") != std::string::npos ||
-        name == "." || name == "..")
-        return setLastError(winerr::invalidName);
-    return winerr::success;
+StandInService::StandInService(std::string folder, Fd hold)
+    : folder_(std::move(folder)), hold_(std::move(hold)) {}
+
+StandInService::~StandInService() {
+    ServiceTransaction lock;
+    hold_.reset();
+    if (lock.lockError() == winerr::success) ServiceStore::removeIfUnused(folder_);
 }
 
-ErrorCode StandInServiceManager::openExisting(const std::string& name) {
-    if (const ErrorCode invalid = checkName(name)) return invalid;
-    StoreLock lock;
-    if (!lock.held()) return lock.error();
-    return ServiceStore::exists(name) ? winerr::success : setLastError(winerr::serviceDoesNotExist);
+// Expects the database lock to be held.
+StandInService::Opened StandInService::holdOpen(const std::string& folder) {
+    Fd hold(::open(ServiceFiles{folder}.handles().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (!hold.open() || ::flock(hold.get(), LOCK_SH) != 0)
+        return Opened::failure(setLastErrorFromErrno());
+    return {std::unique_ptr<StandInService>(new StandInService(folder, std::move(hold))),
+            winerr::success};
 }
 
-ErrorCode StandInServiceManager::create(const StoredService& service) {
-    if (const ErrorCode invalid = checkName(service.config.name)) return invalid;
-    StoreLock lock;
-    if (!lock.held()) return lock.error();
-    const auto existing = ServiceStore::readService(service.config.name);
-    if (existing.ok())
-        return setLastError(existing.value.markedForDelete ? winerr::serviceMarkedForDelete
-                                                           : winerr::serviceExists);
-    // A folder left without its configuration (a crash in the middle) is reused.
-    ServiceStore::removeFolder(service.config.name);
-    StoredService fresh = service;
-    fresh.markedForDelete = false;
-    if (const ErrorCode failed = ServiceStore::writeService(fresh)) return failed;
-    return ServiceStore::writeStatus(service.config.name, StoredStatus{});
+StandInService::Opened StandInService::open(const std::string& name) {
+    ServiceTransaction record;
+    if (const ErrorCode failed = record.selectByName(name)) return Opened::failure(failed);
+    return holdOpen(record.folder);
 }
 
-ErrorCode StandInServiceManager::remove(const std::string& name) {
-    StoreLock lock;
-    if (!lock.held()) return lock.error();
-    auto service = ServiceStore::readService(name);
-    if (!service.ok()) return service.error;
-    if (service.value.markedForDelete) return setLastError(winerr::serviceMarkedForDelete);
-    service.value.markedForDelete = true;
-    if (const ErrorCode failed = ServiceStore::writeService(service.value)) return failed;
-    ServiceStore::readStatus(name);
-    ServiceStore::removeIfDeletedAndStopped(name);
-    return winerr::success;
+StandInService::Opened StandInService::create(const StoredService& service) {
+    const std::string& name = service.config.name;
+    if (const ErrorCode invalid = checkServiceName(name)) return Opened::failure(invalid);
+    ServiceTransaction record;
+    if (const ErrorCode failed = record.lockError()) return Opened::failure(failed);
+    const auto existing = ServiceStore::find(name);
+    if (existing.ok()) {
+        const auto stored = ServiceStore::readService(existing.value);
+        return Opened::failure(setLastError(stored.ok() && stored.value.markedForDelete
+                                                ? winerr::serviceMarkedForDelete
+                                                : winerr::serviceExists));
+    }
+    if (leadsBackTo(name, dependencyNames(service.config.dependencies)))
+        return Opened::failure(setLastError(winerr::circularDependency));
+    record.folder = ServiceStore::newFolder();
+    record.service = service;
+    record.service.markedForDelete = false;
+    if (const ErrorCode failed = record.commitService()) return Opened::failure(failed);
+    if (const ErrorCode failed = record.commitStatus()) return Opened::failure(failed);
+    return holdOpen(record.folder);
 }
 
-ErrorCode StandInServiceManager::start(const std::string& name) {
+ErrorCode StandInService::remove() {
+    ServiceTransaction record;
+    if (const ErrorCode failed = record.select(folder_)) return failed;
+    if (record.service.markedForDelete) return setLastError(winerr::serviceMarkedForDelete);
+    record.service.markedForDelete = true;
+    return record.commitService();
+}
+
+ErrorCode StandInService::start() {
+    return setLastError(startWithDependencies({}));
+}
+
+ErrorCode StandInService::startWithDependencies(std::vector<std::string> starting) {
+    std::vector<std::string> dependencies;
+    {
+        ServiceTransaction record;
+        if (const ErrorCode failed = record.select(folder_)) return failed;
+        if (record.service.markedForDelete) return winerr::serviceMarkedForDelete;
+        dependencies = dependencyNames(record.service.config.dependencies);
+        starting.push_back(record.service.config.name);
+    }
+    for (const std::string& name : dependencies)
+        if (const ErrorCode failed = startDependency(name, starting)) return failed;
+    return startProcess();
+}
+
+ErrorCode StandInService::startDependency(const std::string& name,
+                                          const std::vector<std::string>& starting) {
+    for (const std::string& earlier : starting)
+        if (sameServiceName(earlier, name)) return winerr::circularDependency;
+    auto dependency = open(name);
+    if (!dependency.ok())
+        return dependency.error == winerr::serviceDoesNotExist ||
+                       dependency.error == winerr::invalidName
+                   ? winerr::serviceDependencyDeleted
+                   : dependency.error;
+    const ErrorCode started = dependency.value->startWithDependencies(starting);
+    if (started == winerr::serviceMarkedForDelete) return winerr::serviceDependencyDeleted;
+    if (started != winerr::success && started != winerr::serviceAlreadyRunning)
+        return winerr::serviceDependencyFail;
+    const auto settled = pollStatus(dependency.value->folder_, [](const StoredStatus& s) {
+        return s.status.currentState == svc::running || s.status.currentState == svc::stopped;
+    });
+    const bool running = settled && settled->status.currentState == svc::running;
+    return running ? winerr::success : winerr::serviceDependencyFail;
+}
+
+ErrorCode StandInService::startProcess() {
     Fd alive;
     StoredService service;
     {
-        StoreLock lock;
-        if (!lock.held()) return lock.error();
-        const auto found = ServiceStore::readService(name);
-        if (!found.ok()) return found.error;
-        service = found.value;
-        if (service.markedForDelete) return setLastError(winerr::serviceMarkedForDelete);
-        auto stored = ServiceStore::readStatus(name);
-        if (!stored.ok()) return stored.error;
-        if (stored.value.status.currentState != svc::stopped)
-            return setLastError(winerr::serviceAlreadyRunning);
-        alive.reset(
-            ::open(ServiceStore::aliveFileOf(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+        ServiceTransaction record;
+        if (const ErrorCode failed = record.select(folder_)) return failed;
+        service = record.service;
+        if (record.status.status.currentState != svc::stopped) return winerr::serviceAlreadyRunning;
+        const ServiceFiles files{folder_};
+        alive.reset(::open(files.alive().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
         if (!alive.open()) return setLastErrorFromErrno();
         // An earlier process that reported STOPPED may not have ended yet.
-        if (::flock(alive.get(), LOCK_EX | LOCK_NB) != 0)
-            return setLastError(winerr::serviceAlreadyRunning);
-        StoredStatus pending;
-        pending.status =
+        if (::flock(alive.get(), LOCK_EX | LOCK_NB) != 0) return winerr::serviceAlreadyRunning;
+        record.status = StoredStatus{};
+        record.status.status =
             ServiceStatus{service.config.serviceType, svc::startPending, 0, 0, 0, 0, 2000};
-        if (const ErrorCode failed = ServiceStore::writeStatus(name, pending)) return failed;
+        if (const ErrorCode failed = record.commitStatus()) return failed;
     }
-    LaunchPlan plan = planLaunch(name, service);
-    const auto spawned = spawnDetached(plan, alive.get());
+    const auto launched = launchServiceProcess(ServiceFiles{folder_}, service, alive.get());
     alive.reset();
-    if (!spawned.ok()) return recordFailedStart(name, spawned.error);
-    if (const ErrorCode failed = recordSpawn(name, service.plainDaemon, spawned.value))
-        return failed;
+    if (!launched.ok()) return recordFailedStart(folder_, launched.error);
+    if (const ErrorCode failed = recordSpawn(folder_, launched.value)) return failed;
     if (service.plainDaemon) return winerr::success;
-    return setLastError(awaitConnection(name, spawned.value));
+    return awaitConnection(folder_, launched.value);
 }
 
-Result<ServiceStatus> StandInServiceManager::control(const std::string& name, std::uint32_t code) {
-    using R = Result<ServiceStatus>;
+StatusResult StandInService::control(std::uint32_t code) {
     std::uint32_t ticket = 0;
     {
-        StoreLock lock;
-        if (!lock.held()) return R::failure(lock.error());
-        const auto service = ServiceStore::readService(name);
-        if (!service.ok()) return R::failure(service.error);
-        const auto stored = ServiceStore::readStatus(name);
-        if (!stored.ok()) return R::failure(stored.error);
-        const ServiceStatus& status = stored.value.status;
+        ServiceTransaction record;
+        if (const ErrorCode failed = record.select(folder_)) return StatusResult::failure(failed);
+        const ServiceStatus& status = record.status.status;
         if (status.currentState == svc::stopped)
-            return R::failure(setLastError(winerr::serviceNotActive));
+            return StatusResult::failure(setLastError(winerr::serviceNotActive));
         const bool stop = code == svc::controlStop;
-        if (!stop && code != svc::controlInterrogate)
-            return R::failure(setLastError(winerr::serviceCannotAcceptCtrl));
-        if (stop && !(status.controlsAccepted & svc::acceptStop))
-            return R::failure(setLastError(winerr::serviceCannotAcceptCtrl));
-        if (service.value.plainDaemon)
-            return stop ? stopDaemon(name, stored.value) : R{status, winerr::success};
-        const auto sent = sendControl(name, stored.value, code);
-        if (!sent.ok()) return R::failure(sent.error);
+        if ((!stop && code != svc::controlInterrogate) ||
+            (stop && !(status.controlsAccepted & svc::acceptStop)))
+            return StatusResult::failure(setLastError(winerr::serviceCannotAcceptCtrl));
+        if (stop && dependentsRunning(record))
+            return StatusResult::failure(setLastError(winerr::dependentServicesRunning));
+        if (record.service.plainDaemon)
+            return stop ? stopDaemon(record) : StatusResult{status, winerr::success};
+        const auto sent = sendControl(record, code);
+        if (!sent.ok()) return StatusResult::failure(sent.error);
         ticket = sent.value;
     }
-    return awaitHandler(name, ticket);
+    return awaitHandler(folder_, ticket);
 }
 
-Result<ServiceStatus> StandInServiceManager::query(const std::string& name) {
-    StoreLock lock;
-    if (!lock.held()) return Result<ServiceStatus>::failure(lock.error());
-    const auto stored = ServiceStore::readStatus(name);
-    if (!stored.ok()) return Result<ServiceStatus>::failure(stored.error);
-    return {stored.value.status, winerr::success};
+StatusResult StandInService::queryStatus() {
+    ServiceTransaction record;
+    if (const ErrorCode failed = record.select(folder_)) return StatusResult::failure(failed);
+    return {record.status.status, winerr::success};
 }
 
-Result<StoredService> StandInServiceManager::queryConfig(const std::string& name) {
-    StoreLock lock;
-    if (!lock.held()) return Result<StoredService>::failure(lock.error());
-    return ServiceStore::readService(name);
+Result<StoredService> StandInService::queryRecord() {
+    ServiceTransaction record;
+    if (const ErrorCode failed = record.select(folder_))
+        return Result<StoredService>::failure(failed);
+    return {record.service, winerr::success};
 }
 
-ErrorCode StandInServiceManager::setDescription(const std::string& name,
-                                                const std::string& description) {
-    StoreLock lock;
-    if (!lock.held()) return lock.error();
-    auto service = ServiceStore::readService(name);
-    if (!service.ok()) return service.error;
-    service.value.description = description;
-    return ServiceStore::writeService(service.value);
+Result<ServiceConfig> StandInService::queryConfig() {
+    const auto stored = queryRecord();
+    if (!stored.ok()) return Result<ServiceConfig>::failure(stored.error);
+    return {stored.value.config, winerr::success};
+}
+
+ErrorCode StandInService::setDescription(const std::string& description) {
+    ServiceTransaction record;
+    if (const ErrorCode failed = record.select(folder_)) return failed;
+    record.service.description = description;
+    return record.commitService();
 }
 
 }  // namespace platform::posix

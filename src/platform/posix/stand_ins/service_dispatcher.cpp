@@ -26,10 +26,12 @@ class PosixServiceDispatcher final : public ServiceDispatcher {
 public:
     ErrorCode run(const std::string& name, ServiceMain serviceMain) override {
         const char* startedAs = std::getenv("HARVELLA_SERVICE_NAME");
-        if (!startedAs || name != startedAs)
+        if (!startedAs || !sameServiceName(name, startedAs))
             return setLastError(winerr::failedServiceControllerConnect);
         keepAliveLockFromChildren();
-        Fd controls = openControlPipe(name);
+        if (const ErrorCode failed = findRecord(name)) return failed;
+        // Open before the manager hears of us, so that no control finds it missing.
+        Fd controls = openControlPipe(ServiceFiles{folder_}.control());
         if (!controls.open()) return setLastErrorFromErrno();
         name_ = name;
         if (const ErrorCode failed = markConnected()) return failed;
@@ -46,7 +48,7 @@ public:
     }
 
     ErrorCode registerControlHandler(const std::string& name, ControlHandler handler) override {
-        if (name != name_) return setLastError(winerr::serviceDoesNotExist);
+        if (!sameServiceName(name, name_)) return setLastError(winerr::serviceDoesNotExist);
         std::lock_guard<std::mutex> guard(mutex_);
         handler_ = std::move(handler);
         return winerr::success;
@@ -57,14 +59,10 @@ public:
             std::lock_guard<std::mutex> guard(mutex_);
             stopReported_ = true;
         }
-        StoreLock lock;
-        if (!lock.held()) return lock.error();
-        auto stored = ServiceStore::readStatus(name_);
-        if (!stored.ok()) return stored.error;
-        stored.value.status = status;
-        if (const ErrorCode failed = ServiceStore::writeStatus(name_, stored.value)) return failed;
-        if (status.currentState == svc::stopped) ServiceStore::removeIfDeletedAndStopped(name_);
-        return winerr::success;
+        ServiceTransaction record;
+        if (const ErrorCode failed = record.select(folder_)) return failed;
+        record.status.status = status;
+        return record.commitStatus();
     }
 
 private:
@@ -75,20 +73,25 @@ private:
     }
 
     // Opened for reading and writing so that it never reports end of file.
-    static Fd openControlPipe(const std::string& name) {
-        const std::string path = ServiceStore::controlPipeOf(name);
+    static Fd openControlPipe(const std::string& path) {
         if (::mkfifo(path.c_str(), 0600) != 0 && errno != EEXIST) return Fd();
         return Fd(::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
     }
 
+    // Found once: the record cannot go while its service runs.
+    ErrorCode findRecord(const std::string& name) {
+        ServiceTransaction record;
+        if (const ErrorCode failed = record.selectByName(name)) return failed;
+        folder_ = record.folder;
+        return winerr::success;
+    }
+
     ErrorCode markConnected() {
-        StoreLock lock;
-        if (!lock.held()) return lock.error();
-        auto stored = ServiceStore::readStatus(name_);
-        if (!stored.ok()) return stored.error;
-        stored.value.connected = true;
-        stored.value.pid = ::getpid();
-        return ServiceStore::writeStatus(name_, stored.value);
+        ServiceTransaction record;
+        if (const ErrorCode failed = record.select(folder_)) return failed;
+        record.status.connected = true;
+        record.status.pid = ::getpid();
+        return record.commitStatus();
     }
 
     void dispatchControl(const Fd& controls) {
@@ -108,15 +111,14 @@ private:
     // Lets the control's sender return, as ControlService does once the
     // handler has returned.
     void markHandled() {
-        StoreLock lock;
-        if (!lock.held()) return;
-        auto stored = ServiceStore::readStatus(name_);
-        if (!stored.ok()) return;
-        ++stored.value.controlsHandled;
-        ServiceStore::writeStatus(name_, stored.value);
+        ServiceTransaction record;
+        if (record.select(folder_) != winerr::success) return;
+        ++record.status.controlsHandled;
+        record.commitStatus();
     }
 
     std::string name_;
+    std::string folder_;
     std::mutex mutex_;
     ControlHandler handler_;
     // As on Windows, a service that has reported STOPPED gets no more controls:

@@ -12,30 +12,12 @@ namespace platform {
 namespace posix {
 namespace {
 
-using Manager = StandInServiceManager;
+using HandleResult = Result<std::unique_ptr<ServiceHandle>>;
 
-class PosixServiceHandle final : public ServiceHandle {
-public:
-    explicit PosixServiceHandle(std::string name) : name_(std::move(name)) {}
-
-    ErrorCode start() override { return Manager::start(name_); }
-    Result<ServiceStatus> control(std::uint32_t code) override {
-        return Manager::control(name_, code);
-    }
-    Result<ServiceStatus> queryStatus() override { return Manager::query(name_); }
-    Result<ServiceConfig> queryConfig() override {
-        const auto stored = Manager::queryConfig(name_);
-        if (!stored.ok()) return Result<ServiceConfig>::failure(stored.error);
-        return {stored.value.config, winerr::success};
-    }
-    ErrorCode remove() override { return Manager::remove(name_); }
-    ErrorCode setDescription(const std::string& description) override {
-        return Manager::setDescription(name_, description);
-    }
-
-private:
-    std::string name_;
-};
+HandleResult asHandle(StandInService::Opened opened) {
+    if (!opened.ok()) return HandleResult::failure(opened.error);
+    return {std::move(opened.value), winerr::success};
+}
 
 // Holds services/.dblock: a second holder is refused as Windows refuses it.
 class PosixDatabaseLock final : public ServiceDatabaseLock {
@@ -48,18 +30,14 @@ private:
 
 class PosixServiceManagerConnection final : public ServiceManagerConnection {
 public:
-    Result<std::unique_ptr<ServiceHandle>> open(const std::string& name) override {
-        using R = Result<std::unique_ptr<ServiceHandle>>;
-        if (const ErrorCode failed = Manager::openExisting(name)) return R::failure(failed);
-        return {std::make_unique<PosixServiceHandle>(name), winerr::success};
+    HandleResult open(const std::string& name) override {
+        return asHandle(StandInService::open(name));
     }
 
-    Result<std::unique_ptr<ServiceHandle>> create(const ServiceConfig& config) override {
-        using R = Result<std::unique_ptr<ServiceHandle>>;
+    HandleResult create(const ServiceConfig& config) override {
         StoredService service;
         service.config = config;
-        if (const ErrorCode failed = Manager::create(service)) return R::failure(failed);
-        return {std::make_unique<PosixServiceHandle>(config.name), winerr::success};
+        return asHandle(StandInService::create(service));
     }
 
     Result<std::unique_ptr<ServiceDatabaseLock>> lock() override {

@@ -21,6 +21,8 @@ namespace {
 
 using Fields = std::map<std::string, std::string>;
 
+constexpr std::size_t maxNameCharacters = 256;
+
 Result<Fields> readFields(const std::string& path) {
     const auto text = readWholeFile(path);
     if (!text.ok()) return Result<Fields>::failure(text.error);
@@ -53,14 +55,39 @@ std::string text(const Fields& fields, const std::string& key) {
     return found == fields.end() ? std::string() : found->second;
 }
 
-std::string configFileOf(const std::string& name) {
-    return ServiceStore::folderOf(name) + "/config";
+// Records written before names moved into the config are named by their folder.
+std::string nameIn(const Fields& config, const std::string& folder) {
+    const std::string name = text(config, "name");
+    return name.empty() ? std::filesystem::path(folder).filename().string() : name;
 }
-std::string statusFileOf(const std::string& name) {
-    return ServiceStore::folderOf(name) + "/status";
+
+bool isNumber(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+char foldCase(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
+
+ErrorCode checkServiceName(const std::string& name) {
+    // Characters, not bytes: UTF-8 continuation bytes do not count.
+    std::size_t characters = 0;
+    for (const char c : name)
+        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (characters == 0 || characters > maxNameCharacters ||
+        name.find_first_of("/\\") != std::string::npos)
+        return setLastError(winerr::invalidName);
+    return winerr::success;
+}
+
+bool sameServiceName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldCase(a[i]) != foldCase(b[i])) return false;
+    return true;
+}
 
 StoreLock::StoreLock() {
     makeFolders(ServiceStore::servicesFolder());
@@ -81,31 +108,42 @@ StoreLock::StoreLock() {
 std::string ServiceStore::servicesFolder() {
     return standInRoot() + "/services";
 }
-std::string ServiceStore::folderOf(const std::string& name) {
-    return servicesFolder() + "/" + name;
-}
-std::string ServiceStore::aliveFileOf(const std::string& name) {
-    return folderOf(name) + "/alive";
-}
-std::string ServiceStore::controlPipeOf(const std::string& name) {
-    return folderOf(name) + "/control";
-}
-std::string ServiceStore::outputFileOf(const std::string& name) {
-    return folderOf(name) + "/output.log";
+
+std::vector<std::string> ServiceStore::folders() {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(servicesFolder(), error))
+        if (entry.is_directory(error)) found.push_back(entry.path().string());
+    return found;
 }
 
-bool ServiceStore::exists(const std::string& name) {
-    struct stat info {};
-    return ::stat(configFileOf(name).c_str(), &info) == 0;
+Result<std::string> ServiceStore::find(const std::string& name) {
+    if (const ErrorCode invalid = checkServiceName(name))
+        return Result<std::string>::failure(invalid);
+    for (const std::string& folder : folders()) {
+        const auto config = readFields(ServiceFiles{folder}.config());
+        if (config.ok() && sameServiceName(nameIn(config.value, folder), name))
+            return {folder, winerr::success};
+    }
+    return Result<std::string>::failure(setLastError(winerr::serviceDoesNotExist));
 }
 
-Result<StoredService> ServiceStore::readService(const std::string& name) {
-    const auto fields = readFields(configFileOf(name));
+std::string ServiceStore::newFolder() {
+    unsigned long highest = 0;
+    for (const std::string& folder : folders()) {
+        const std::string base = std::filesystem::path(folder).filename().string();
+        if (isNumber(base)) highest = std::max(highest, std::strtoul(base.c_str(), nullptr, 10));
+    }
+    return servicesFolder() + "/" + std::to_string(highest + 1);
+}
+
+Result<StoredService> ServiceStore::readService(const std::string& folder) {
+    const auto fields = readFields(ServiceFiles{folder}.config());
     if (!fields.ok())
         return Result<StoredService>::failure(setLastError(winerr::serviceDoesNotExist));
     const Fields& f = fields.value;
     StoredService service;
-    service.config.name = name;
+    service.config.name = nameIn(f, folder);
     service.config.displayName = text(f, "displayName");
     service.config.commandLine = text(f, "commandLine");
     service.config.serviceType = number(f, "serviceType", svc::ownProcess);
@@ -118,11 +156,11 @@ Result<StoredService> ServiceStore::readService(const std::string& name) {
     return {service, winerr::success};
 }
 
-ErrorCode ServiceStore::writeService(const StoredService& service) {
-    const std::string& name = service.config.name;
-    if (const ErrorCode failed = makeFolders(folderOf(name))) return failed;
-    return writeFields(configFileOf(name),
-                       {{"displayName", service.config.displayName},
+ErrorCode ServiceStore::writeService(const std::string& folder, const StoredService& service) {
+    if (const ErrorCode failed = makeFolders(folder)) return failed;
+    return writeFields(ServiceFiles{folder}.config(),
+                       {{"name", service.config.name},
+                        {"displayName", service.config.displayName},
                         {"commandLine", service.config.commandLine},
                         {"serviceType", std::to_string(service.config.serviceType)},
                         {"startType", std::to_string(service.config.startType)},
@@ -133,14 +171,13 @@ ErrorCode ServiceStore::writeService(const StoredService& service) {
                         {"markedForDelete", service.markedForDelete ? "1" : "0"}});
 }
 
-Result<StoredStatus> ServiceStore::readStatus(const std::string& name) {
-    const auto service = readService(name);
-    if (!service.ok()) return Result<StoredStatus>::failure(service.error);
+Result<StoredStatus> ServiceStore::readStatus(const std::string& folder,
+                                              const StoredService& service) {
     StoredStatus stored;
-    const auto fields = readFields(statusFileOf(name));
+    const auto fields = readFields(ServiceFiles{folder}.status());
     if (fields.ok()) {
         const Fields& f = fields.value;
-        stored.status.serviceType = service.value.config.serviceType;
+        stored.status.serviceType = service.config.serviceType;
         stored.status.currentState = number(f, "state", svc::stopped);
         stored.status.controlsAccepted = number(f, "controlsAccepted");
         stored.status.win32ExitCode = number(f, "win32ExitCode");
@@ -153,24 +190,24 @@ Result<StoredStatus> ServiceStore::readStatus(const std::string& name) {
         stored.controlsSent = number(f, "controlsSent");
         stored.controlsHandled = number(f, "controlsHandled");
     }
-    if (stored.status.currentState != svc::stopped && !processAlive(name)) {
+    if (stored.status.currentState != svc::stopped && !processAlive(folder)) {
         // As on Windows: a process that ends without reporting STOPPED
         // "terminated unexpectedly"; a daemon asked to stop ended cleanly.
-        const bool cleanStop = service.value.plainDaemon && stored.stopRequested;
-        stored.status = ServiceStatus{service.value.config.serviceType, svc::stopped, 0,
+        const bool cleanStop = service.plainDaemon && stored.stopRequested;
+        stored.status = ServiceStatus{service.config.serviceType, svc::stopped, 0,
                                       cleanStop ? winerr::success : winerr::processAborted};
         stored.pid = 0;
         stored.connected = false;
         stored.stopRequested = false;
-        writeStatus(name, stored);
-        removeIfDeletedAndStopped(name);
+        if (const ErrorCode failed = writeStatus(folder, stored))
+            return Result<StoredStatus>::failure(failed);
     }
     return {stored, winerr::success};
 }
 
-ErrorCode ServiceStore::writeStatus(const std::string& name, const StoredStatus& stored) {
+ErrorCode ServiceStore::writeStatus(const std::string& folder, const StoredStatus& stored) {
     const ServiceStatus& s = stored.status;
-    return writeFields(statusFileOf(name),
+    return writeFields(ServiceFiles{folder}.status(),
                        {{"state", std::to_string(s.currentState)},
                         {"controlsAccepted", std::to_string(s.controlsAccepted)},
                         {"win32ExitCode", std::to_string(s.win32ExitCode)},
@@ -184,29 +221,59 @@ ErrorCode ServiceStore::writeStatus(const std::string& name, const StoredStatus&
                         {"controlsHandled", std::to_string(stored.controlsHandled)}});
 }
 
-void ServiceStore::removeIfDeletedAndStopped(const std::string& name) {
-    const auto service = readService(name);
+void ServiceStore::removeIfUnused(const std::string& folder) {
+    const auto service = readService(folder);
     if (!service.ok() || !service.value.markedForDelete) return;
-    const auto fields = readFields(statusFileOf(name));
-    if (fields.ok() && number(fields.value, "state", svc::stopped) != svc::stopped) return;
-    removeFolder(name);
+    const auto status = readFields(ServiceFiles{folder}.status());
+    if (status.ok() && number(status.value, "state", svc::stopped) != svc::stopped) return;
+    Fd handles(::open(ServiceFiles{folder}.handles().c_str(), O_RDONLY | O_CLOEXEC));
+    if (handles.open() && ::flock(handles.get(), LOCK_EX | LOCK_NB) != 0) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
-void ServiceStore::removeFolder(const std::string& name) {
-    std::error_code ignored;
-    std::filesystem::remove_all(folderOf(name), ignored);
+bool ServiceStore::processAlive(const std::string& folder) {
+    Fd fd(::open(ServiceFiles{folder}.alive().c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.open()) return false;
+    if (::flock(fd.get(), LOCK_SH | LOCK_NB) == 0) return false;
+    return errno == EWOULDBLOCK;
+}
+
+ServiceTransaction::~ServiceTransaction() {
+    if (lock_.held() && !folder.empty() && service.markedForDelete)
+        ServiceStore::removeIfUnused(folder);
+}
+
+ErrorCode ServiceTransaction::selectByName(const std::string& name) {
+    if (!lock_.held()) return lock_.error();
+    const auto found = ServiceStore::find(name);
+    return found.ok() ? select(found.value) : found.error;
+}
+
+ErrorCode ServiceTransaction::select(const std::string& chosen) {
+    if (!lock_.held()) return lock_.error();
+    const auto read = ServiceStore::readService(chosen);
+    if (!read.ok()) return read.error;
+    const auto current = ServiceStore::readStatus(chosen, read.value);
+    if (!current.ok()) return current.error;
+    folder = chosen;
+    service = read.value;
+    status = current.value;
+    return winerr::success;
+}
+
+ErrorCode ServiceTransaction::commitService() {
+    return ServiceStore::writeService(folder, service);
+}
+
+ErrorCode ServiceTransaction::commitStatus() {
+    return ServiceStore::writeStatus(folder, status);
 }
 
 std::string joinDependencies(const std::string& multiString) {
     std::string joined;
-    std::size_t start = 0;
-    while (start < multiString.size() && multiString[start] != '\0') {
-        const std::size_t end = multiString.find('\0', start);
-        if (!joined.empty()) joined += '/';
-        joined += multiString.substr(start, end - start);
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
+    for (const std::string& name : dependencyNames(multiString))
+        joined += (joined.empty() ? "" : "/") + name;
     return joined;
 }
 
@@ -220,11 +287,15 @@ std::string splitDependencies(const std::string& joined) {
     return multiString + '\0';
 }
 
-bool ServiceStore::processAlive(const std::string& name) {
-    Fd fd(::open(aliveFileOf(name).c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.open()) return false;
-    if (::flock(fd.get(), LOCK_SH | LOCK_NB) == 0) return false;
-    return errno == EWOULDBLOCK;
+std::vector<std::string> dependencyNames(const std::string& multiString) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start < multiString.size() && multiString[start] != '\0') {
+        const std::size_t end = std::min(multiString.find('\0', start), multiString.size());
+        names.push_back(multiString.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
 }
 
 }  // namespace platform::posix
