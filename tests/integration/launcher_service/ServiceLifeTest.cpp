@@ -18,7 +18,7 @@ namespace {
 namespace ServiceMan = Harvella::ServiceMan;
 namespace svc = platform::svc;
 
-const std::string serviceHost = std::string(HARVELLA_BIN_DIR) + "/harvella_service_host";
+const std::string serviceHost = std::string(HARVELLA_BIN_DIR) + "/Harvella_Access";
 const std::string classes = std::string(LAUNCHER_FIXTURES_DIR) + "/classes";
 
 class ServiceHostFile final : public platform::ProgramFile {
@@ -36,6 +36,7 @@ protected:
                                  "\nStartupClassName=REG_SZ:sample.server.SampleServer\n");
     }
     ~HarvellaServiceLife() override {
+        ::unsetenv("JAVA_TOOL_OPTIONS");
         // A test that failed half-way leaves nothing running behind.
         try {
             FinishListener ignored;
@@ -70,6 +71,8 @@ protected:
 
 TEST_F(HarvellaServiceLife, InstallStartStopAndRemoveWithTheRealJvm) {
     configurePort("0");
+    // Whoever starts the service: its settings must not reach the service's JVM.
+    ::setenv("JAVA_TOOL_OPTIONS", "-XX:+NoSuchOptionInAnyJvm", 1);
     ServiceMan::install(context);
     ASSERT_TRUE(ServiceMan::exists(context, "Harvella"));
     EXPECT_EQ(ServiceMan::openService(context, "Harvella")->queryConfig().value.commandLine,

@@ -15,12 +15,14 @@
 #include "errno_map.h"
 #include "stand_in_files.h"
 
-extern char** environ;
-
 namespace platform::posix {
 namespace {
 
 constexpr int aliveFdInService = 3;
+// A Windows service gets the system's environment, not its starter's: the
+// caller's JAVA_TOOL_OPTIONS, CLASSPATH or LD_LIBRARY_PATH must not reach it.
+const char* const systemPath = "PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin";
+const char* const systemLocale = "LANG=C.UTF-8";
 
 bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&
@@ -51,12 +53,7 @@ LaunchPlan planLaunch(const ServiceFiles& files, const StoredService& service) {
     plan.words = splitWindowsCommandLine(service.config.commandLine);
     if (!plan.words.empty() && endsWith(plan.words.front(), ".sh"))
         plan.words.insert(plan.words.begin(), "/bin/sh");
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string text = *entry;
-        if (text.rfind("HARVELLA_SERVICE_", 0) != 0 && text.rfind("HARVELLA_SYSTEM_ROOT=", 0) != 0)
-            plan.environment.push_back(text);
-    }
-    plan.environment.push_back("HARVELLA_SYSTEM_ROOT=" + standInRoot());
+    plan.environment = {systemPath, systemLocale, "HARVELLA_SYSTEM_ROOT=" + standInRoot()};
     if (!service.plainDaemon) {
         plan.environment.push_back("HARVELLA_SERVICE_NAME=" + service.config.name);
         plan.environment.push_back("HARVELLA_SERVICE_ALIVE_FD=" + std::to_string(aliveFdInService));

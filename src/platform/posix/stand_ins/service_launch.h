@@ -12,8 +12,9 @@
 namespace platform::posix {
 
 // Starts the service's command line detached from the caller (a session of
-// its own, not our child), "/" as its current folder and its output
-// appended to output.log. The process inherits `aliveFd`, whose lock goes when the last
+// its own, not our child), with the system's environment rather than the
+// caller's, "/" as its current folder and its output appended to
+// output.log. The process inherits `aliveFd`, whose lock goes when the last
 // process of its group does. Returns its pid, or why it could not start.
 Result<pid_t> launchServiceProcess(const ServiceFiles& files, const StoredService& service,
                                    int aliveFd);
