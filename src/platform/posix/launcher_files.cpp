@@ -64,6 +64,11 @@ ErrorCode PosixLauncherFiles::find(const std::string& path) {
 Result<std::string> PosixLauncherFiles::readWritable(const std::string& path) {
     Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
     if (!fd.open()) return Result<std::string>::failure(setLastErrorFromErrno());
+    // The read-only attribute binds every account; root would open the file
+    // for writing despite its mode.
+    struct stat info {};
+    if (::fstat(fd.get(), &info) == 0 && !(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+        return Result<std::string>::failure(setLastError(winerr::accessDenied));
     return readToEnd(fd.get());
 }
 

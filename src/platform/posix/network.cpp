@@ -2,8 +2,10 @@
 #include "network.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +19,8 @@
 
 namespace platform::posix {
 namespace {
+
+constexpr int xdgOpenPatienceMs = 3000;
 
 ErrorCode wsaFromErrno(int e) {
     switch (e) {
@@ -104,25 +108,42 @@ Result<std::vector<std::string>> PosixNetwork::hostAddresses(const std::string& 
 }
 
 std::intptr_t XdgShell::openInExplorer(std::uintptr_t, const std::string& url) {
-    constexpr std::intptr_t fileNotFound = 2, launched = 33, outOfResources = 0;
+    constexpr std::intptr_t outOfResources = 0, fileNotFound = 2, noAssociation = 31, launched = 33;
     const std::string opener = findOnPath("xdg-open");
     if (opener.empty()) return fileNotFound;
-    // A grandchild runs the browser opener, so nothing waits for the browser
-    // and no zombie stays behind.
-    const pid_t child = ::fork();
-    if (child < 0) return outOfResources;
-    if (child == 0) {
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) return outOfResources;
+    Fd reportRead(report[0]), reportWrite(report[1]);
+    // A watcher that nobody has to wait for runs xdg-open and reports how it
+    // ended, so that a browser kept in the foreground holds nothing here.
+    const pid_t watcher = ::fork();
+    if (watcher < 0) return outOfResources;
+    if (watcher == 0) {
         ::setsid();
-        if (::fork() == 0) {
+        if (::fork() != 0) ::_exit(0);
+        const pid_t child = ::fork();
+        if (child < 0) ::_exit(0);
+        if (child == 0) {
             ::execl(opener.c_str(), "xdg-open", url.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        (void)!::write(reportWrite.get(), &status, sizeof status);
         ::_exit(0);
     }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    reportWrite.reset();
+    while (::waitpid(watcher, nullptr, 0) < 0 && errno == EINTR) {
     }
-    return launched;
+    // xdg-open fails at once when nothing can open the address; one still at
+    // work after that has handed it to a browser.
+    pollfd ended{reportRead.get(), POLLIN, 0};
+    if (::poll(&ended, 1, xdgOpenPatienceMs) <= 0) return launched;
+    int status = 0;
+    if (::read(reportRead.get(), &status, sizeof status) != sizeof status) return outOfResources;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return launched;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 127 ? fileNotFound : noAssociation;
 }
 
 }  // namespace platform::posix

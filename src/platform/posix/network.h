@@ -12,7 +12,8 @@ public:
     Result<std::vector<std::string>> hostAddresses(const std::string& hostName) override;
 };
 
-// Hands the address to xdg-open, detached from this process.
+// Hands the address to xdg-open, detached from this process; xdg-open's
+// failure is the opener's failure.
 class XdgShell final : public Shell {
 public:
     std::intptr_t openInExplorer(std::uintptr_t ownerWindow, const std::string& url) override;

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "LauncherMachine.h"
+#include "frontend/LauncherErrors.h"
 #include "platform/launcher_services.h"
 #include "runtime/LoginPage.h"
 #include "runtime/PortCheck.h"
@@ -65,7 +66,7 @@ TEST_F(PortCheckOnRealSockets, AFreePortIsFreeAlsoWhenItServedClientsBefore) {
     }
 }
 
-TEST(LoginPageOnLinux, TheAddressReachesXdgOpen) {
+TEST(LoginPageOnLinux, TheAddressReachesXdgOpenAndItsFailureIsReported) {
     launchertest::LauncherMachine machine;
     machine.setProductValues("InstallPath=REG_SZ:" + machine.installFolder() + "\n");
     launchertest::writeFile(machine.installFolder() + "/harvella.config",
@@ -73,14 +74,25 @@ TEST(LoginPageOnLinux, TheAddressReachesXdgOpen) {
     const std::string tools = machine.root() + "/tools";
     const std::string opened = machine.root() + "/opened";
     std::filesystem::create_directories(tools);
-    launchertest::writeFile(tools + "/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > " + opened +
-                                                     ".new && mv " + opened + ".new " + opened +
-                                                     "\n");
-    ::chmod((tools + "/xdg-open").c_str(), 0755);
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
     ::setenv("PATH", (tools + ":" + path).c_str(), 1);
     const auto system = platform::makeLauncherServices();
-    Harvella::openLoginPage(system->services(), 0);
+    const auto openWith = [&](const std::string& script) {
+        launchertest::writeFile(tools + "/xdg-open", "#!/bin/sh\n" + script);
+        ::chmod((tools + "/xdg-open").c_str(), 0755);
+        try {
+            Harvella::openLoginPage(system->services(), 0);
+            return std::string("opened");
+        } catch (const Harvella::HarvellaError& error) {
+            return error.getFullMessage();
+        }
+    };
+    EXPECT_EQ(openWith("printf '%s' \"$1\" > " + opened + ".new && mv " + opened + ".new " +
+                       opened + "\n"),
+              "opened");
+    EXPECT_EQ(openWith("exit 3\n"),
+              "Failed to open URL in the default browser: http://localhost:8080/login.do "
+              "[ErrorCode: 31]");
     ::setenv("PATH", path.c_str(), 1);
     EXPECT_TRUE(launchertest::waitForFile(opened, true)) << "xdg-open was not run";
     EXPECT_EQ(launchertest::readFile(opened), "http://localhost:8080/login.do");

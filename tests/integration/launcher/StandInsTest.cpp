@@ -1,6 +1,7 @@
 // The Linux stand-ins for the registry, the event log and the Win32 file
 // calls, as the launcher's core uses them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -23,15 +24,21 @@ protected:
 };
 
 TEST_F(StandIns, AValuesFileWrittenByAScriptIsReadWithItsEscapesAndTypes) {
+    // Written on Windows, with CR LF line ends and a type the stand-in lacks.
     machine.setProductValues(
-        "InstallPath=REG_SZ:/opt/harvella\n"
-        "JavaPath=REG_EXPAND_SZ:$JAVA_HOME\\\\jre\n"
-        "StartupClassPath=REG_MULTI_SZ:a.jar\\0b.jar\n"
-        "StartupClassName=REG_DWORD:7\n");
+        "InstallPath=REG_SZ:/opt/harvella\r\n"
+        "JavaPath=REG_EXPAND_SZ:$JAVA_HOME\\\\jre\r\n"
+        "StartupClassPath=REG_MULTI_SZ:a.jar\\0b.jar\r\n"
+        "StartupClassName=REG_QWORD:7\r\n");
     EXPECT_EQ(Harvella::getInstallPath(services.registry), "/opt/harvella");
     EXPECT_EQ(Harvella::getJavaPath(services.registry), "$JAVA_HOME\\jre");
     EXPECT_EQ(Harvella::getStartupClassPath(services.registry), "a.jar");
-    EXPECT_THROW(Harvella::getStartupClassName(services.registry), Harvella::HarvellaError);
+    try {
+        Harvella::getStartupClassName(services.registry);
+        FAIL() << "a value of an unknown type was read";
+    } catch (const Harvella::HarvellaError& error) {
+        EXPECT_EQ(error.getFullMessage(), "Invalid type of the value: StartupClassName");
+    }
     machine.setProductValues("");
     try {
         Harvella::getInstallPath(services.registry);
@@ -84,6 +91,10 @@ TEST_F(StandIns, FileCallsKeepTheirWindowsMeanings) {
     Fio::deleteFile(files, run + "/running");
     Fio::deleteFile(files, run + "/running");
     EXPECT_FALSE(Fio::fileExists(files, run + "/running"));
+    // A read-only file is read-only for root too.
+    launchertest::writeFile(run + "/read-only", "x");
+    ::chmod((run + "/read-only").c_str(), 0444);
+    EXPECT_EQ(files.readWritable(run + "/read-only").error, platform::winerr::accessDenied);
     try {
         Fio::createFile(files, machine.root() + "/gone/running");
         FAIL();

@@ -9,6 +9,7 @@ namespace platform {
 
 // Value types as the registry numbers them.
 namespace regtype {
+constexpr std::uint32_t none = 0;
 constexpr std::uint32_t sz = 1;
 constexpr std::uint32_t expandSz = 2;
 constexpr std::uint32_t binary = 3;

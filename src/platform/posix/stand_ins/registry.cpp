@@ -27,6 +27,12 @@ std::string keyFolder(const std::string& path) {
     return folder;
 }
 
+// A value whose type the stand-in does not know, or cannot make out, reads
+// as a value of type REG_NONE: present, but of a type no reader takes.
+RegistryValue unknownType(const std::string& stored) {
+    return RegistryValue{regtype::none, stored};
+}
+
 bool isFolder(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -44,7 +50,9 @@ void forEachLine(const std::string& text, Visit visit) {
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
+        std::string line = text.substr(start, end - start);
+        // A values file written on Windows ends its lines with CR LF.
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         const std::size_t equals = line.find('=');
         if (equals != std::string::npos)
             visit(line.substr(0, equals), line.substr(equals + 1), line);
@@ -92,7 +100,8 @@ Result<RegistryValue> PosixRegistry::queryValue(RegistryHandle key, const std::s
     std::optional<RegistryValue> found;
     forEachLine(readValues(folder),
                 [&](const std::string& lineName, const std::string& stored, const std::string&) {
-                    if (lineName == name && !lineName.empty()) found = decodeStoredValue(stored);
+                    if (lineName == name && !lineName.empty())
+                        found = decodeStoredValue(stored).value_or(unknownType(stored));
                 });
     if (!found) return Result<RegistryValue>::failure(winerr::fileNotFound);
     if (found->data.size() > bufferSize) return Result<RegistryValue>::failure(registryMoreData);
