@@ -2,6 +2,7 @@
 
 #include "FailureRecord.h"
 #include "VbErrors.h"
+#include "platform/command_line_word.h"
 
 namespace Quimbo {
 namespace {
@@ -30,20 +31,7 @@ std::string batchWord(const std::string& value) {
 }  // namespace
 
 std::string QuoteArgument(const std::string& value) {
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (const char c : value) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        // Backslashes count only where a quote follows them.
-        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(2 * backslashes, '\\');
-    return quoted + "\"";
+    return platform::quoteCommandLineWord(value);
 }
 
 std::string CommandFileWord(const platform::Conventions& conventions, const std::string& value) {

@@ -5,12 +5,8 @@
 
 namespace Quimbo {
 
-// The one way the utility puts a path or value on a command line: in double
-// quotes, so that a program reading its arguments by the Windows rules gets
-// exactly this text back as one argument. Backslashes standing before a quote
-// (one inside the text, or the closing one) are doubled and each quote inside
-// is escaped; blanks stay inside the quotes. The Linux runner splits a
-// command line by the same rules.
+// The one way the utility puts a path or value on a command line (the
+// launcher's words go the same way): platform::quoteCommandLineWord.
 std::string QuoteArgument(const std::string& value);
 
 // A word inside a generated command file, taken literally by the interpreter

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "command_line.h"
-#include "platform/command_line_word.h"
 
 namespace {
 
@@ -27,16 +26,6 @@ TEST(WindowsCommandLine, BackslashesCountOnlyBeforeAQuote) {
 
 TEST(WindowsCommandLine, AnUnclosedQuoteRunsToTheEnd) {
     EXPECT_EQ(splitWindowsCommandLine("\"a b"), (Words{"a b"}));
-}
-
-TEST(WindowsCommandLine, AQuotedWordIsReadBackWhole) {
-    for (const std::string word :
-         {R"(C:\Program Files\Harvella\Harvella_Access.exe)", "/opt/$HOME `id` %PATH% x",
-          R"(a"b)", R"(a\"b)", R"(C:\dir\)", R"(\\)", ""}) {
-        EXPECT_EQ(splitWindowsCommandLine(platform::quoteCommandLineWord(word) + " startAsService"),
-                  (Words{word, "startAsService"}))
-            << platform::quoteCommandLineWord(word);
-    }
 }
 
 }  // namespace
