@@ -52,6 +52,9 @@ TEST_F(StandIns, TheEventSourceRegistrationIsWrittenAsLinesOfItsKey) {
     Harvella::registerEventSource(services.registry, "Harvella", "/opt/h/Msgs\nx", 6);
     Harvella::registerEventSource(services.registry, "Harvella", "/opt/h/HarvellaWinLogMsgs.dll",
                                   6);
+    EXPECT_EQ(services.registry.createKey("SOFTWARE\\..\\..\\..\\escaped").error,
+              platform::winerr::invalidName);
+    EXPECT_FALSE(launchertest::exists(machine.root() + "/escaped"));
     const std::string values = launchertest::readFile(
         machine.root() +
         "/registry/HKEY_LOCAL_MACHINE/SYSTEM/CurrentControlSet/Services/EventLog/Application/"

@@ -15,16 +15,21 @@
 namespace platform::posix {
 namespace {
 
-std::string keyFolder(const std::string& path) {
+// The key's folder; 123 for a key name that a folder cannot stand for ("."
+// and ".." would lead elsewhere, "/" deeper), which no key of ours has.
+Result<std::string> keyFolder(const std::string& path) {
     std::string folder = standInRoot() + "/registry/HKEY_LOCAL_MACHINE";
     std::size_t start = 0;
     while (start <= path.size()) {
         std::size_t end = path.find('\\', start);
         if (end == std::string::npos) end = path.size();
-        if (end > start) folder += "/" + path.substr(start, end - start);
+        const std::string name = path.substr(start, end - start);
+        if (name == "." || name == ".." || name.find('/') != std::string::npos)
+            return Result<std::string>::failure(winerr::invalidName);
+        if (!name.empty()) folder += "/" + name;
         start = end + 1;
     }
-    return folder;
+    return {folder, winerr::success};
 }
 
 // A value whose type the stand-in does not know, or cannot make out, reads
@@ -77,15 +82,18 @@ std::string PosixRegistry::folderOf(RegistryHandle key) {
 }
 
 Result<RegistryHandle> PosixRegistry::openKey(const std::string& path) {
-    const std::string folder = keyFolder(path);
-    if (!isFolder(folder)) return Result<RegistryHandle>::failure(winerr::fileNotFound);
-    return {remember(folder), winerr::success};
+    const auto folder = keyFolder(path);
+    if (!folder.ok()) return Result<RegistryHandle>::failure(folder.error);
+    if (!isFolder(folder.value)) return Result<RegistryHandle>::failure(winerr::fileNotFound);
+    return {remember(folder.value), winerr::success};
 }
 
 Result<RegistryHandle> PosixRegistry::createKey(const std::string& path) {
-    const std::string folder = keyFolder(path);
-    if (const ErrorCode error = makeFolders(folder)) return Result<RegistryHandle>::failure(error);
-    return {remember(folder), winerr::success};
+    const auto folder = keyFolder(path);
+    if (!folder.ok()) return Result<RegistryHandle>::failure(folder.error);
+    if (const ErrorCode error = makeFolders(folder.value))
+        return Result<RegistryHandle>::failure(error);
+    return {remember(folder.value), winerr::success};
 }
 
 void PosixRegistry::closeKey(RegistryHandle key) {
