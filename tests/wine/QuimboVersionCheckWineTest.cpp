@@ -52,6 +52,14 @@ TEST_F(QuimboVersionCheckUnderWine, AnOldClientAnswersOneWithTheVersionText) {
     EXPECT_EQ(run.out, "4.1.22\n");
 }
 
+TEST_F(QuimboVersionCheckUnderWine, ALongAnswerLineIsReadWithoutRunningOutOfStack) {
+    const std::string line = "mysql  Ver 14.7 Distrib 4.1.22, " + std::string(30000, 'x');
+    installClient(line.c_str());
+    const auto run = check("6|" + install.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "4.1.22\n");
+}
+
 TEST_F(QuimboVersionCheckUnderWine, AMissingOrFailingClientAnswersTwo) {
     EXPECT_EQ(check("6|" + install.path()).exitCode, 2);
     installClient("mysql  Ver 14.14 Distrib 5.6.11", "4");

@@ -1,9 +1,9 @@
 #include "ConfigFileManager.h"
 
+#include "ConfigTextEdits.h"
 #include "FailureRecord.h"
 #include "VbConversions.h"
 #include "VbErrors.h"
-#include "VbRegExp.h"
 
 namespace Quimbo {
 namespace {
@@ -40,29 +40,6 @@ std::string readOrEmpty(FileSystemObject& fso, const std::string& path) {
     return fso.ReadAll(path);
 }
 
-std::string reenable(std::string text, const std::string& key) {
-    const std::string commented = "#" + key;
-    for (auto at = text.find(commented); at != std::string::npos;
-         at = text.find(commented, at + key.size()))
-        text.erase(at, 1);
-    return text;
-}
-
-std::string commentOut(const std::string& text, const std::string& key) {
-    const VbRegExp setting("(^|[\\r\\n]+)([ \\f\\t\\v]*" + key + "\\s*=)");
-    return setting.Test(text) ? setting.Replace(text, "$1#$2") : text;
-}
-
-std::string setValue(std::string text, const std::string& key, const std::string& value) {
-    const VbRegExp setting("[^\\r\\n]*" + key + "\\s*= *[^\\r\\n]*");
-    const std::string line = key + "=" + value;
-    if (setting.Test(text)) return setting.Replace(text, VbRegExp::LiteralReplacement(line));
-    // A last line without its break would otherwise swallow the new setting.
-    const bool endsOpen = !text.empty() && text.back() != '\r' && text.back() != '\n';
-    if (endsOpen) text += lineBreak;
-    return text + line + lineBreak;
-}
-
 }  // namespace
 
 void ConfigFileManager::Initialize(FileSystemObject& fileObject) { fileObject_ = &fileObject; }
@@ -82,10 +59,12 @@ std::int32_t ConfigFileManager::SetConfigParams(const std::string& fileName,
     if (paramsToSet.size() % 2 != 0) return subscriptOutOfRange;
     try {
         std::string text = readOrEmpty(files(), fileName);
-        for (const auto& key : paramsToUncomment) text = reenable(text, key);
-        for (const auto& key : paramsToComment) text = commentOut(text, key);
+        for (const auto& key : paramsToUncomment)
+            text = ReenableKey(text, key);
+        for (const auto& key : paramsToComment)
+            text = CommentOutKey(text, key);
         for (std::size_t i = 0; i < paramsToSet.size(); i += 2)
-            text = setValue(text, paramsToSet[i], paramsToSet[i + 1]);
+            text = SetKeyValue(text, paramsToSet[i], paramsToSet[i + 1]);
         // A failure half-way (disk full, a killed process) never leaves the file truncated.
         files().ReplaceContent(fileName, text, false);
         return 0;

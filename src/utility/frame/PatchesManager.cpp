@@ -1,19 +1,59 @@
 #include "PatchesManager.h"
 
+#include <cctype>
+#include <functional>
+
 #include "FailureRecord.h"
 #include "MathFuncsModule.h"
 #include "StringFuncsModule.h"
-#include "VbRegExp.h"
 
 namespace Quimbo {
 namespace {
 
-// The one group of a name that matches exactly once; false otherwise.
-bool capturedOnce(const VbRegExp& pattern, const std::string& name, std::string& captured) {
-    const auto matches = pattern.Execute(name);
-    if (matches.size() != 1) return false;
-    captured = matches[0].subMatches.at(0);
-    return true;
+constexpr std::size_t none = std::string::npos;
+
+// The position after `literal` standing at `at` in any case, or none.
+std::size_t literalEnd(const std::string& name, std::size_t at, const std::string& literal) {
+    if (at == none || at + literal.size() > name.size()) return none;
+    for (std::size_t i = 0; i < literal.size(); ++i) {
+        const char a = name[at + i], b = literal[i];
+        if (std::tolower(static_cast<unsigned char>(a)) !=
+            std::tolower(static_cast<unsigned char>(b)))
+            return none;
+    }
+    return at + literal.size();
+}
+
+// The position after one or more digits at `at`, or none.
+std::size_t digitsEnd(const std::string& name, std::size_t at) {
+    if (at == none) return none;
+    std::size_t end = at;
+    while (end < name.size() && std::isdigit(static_cast<unsigned char>(name[end])))
+        ++end;
+    return end == at ? none : end;
+}
+
+// Where a naming that starts at `at` ends, its number in `captured`; none when it does not start
+// there.
+using Naming =
+    std::function<std::size_t(const std::string& name, std::size_t at, std::string& captured)>;
+
+// The number of a name in which the naming stands exactly once (occurrences
+// do not overlap; the name may hold more around them).
+bool capturedOnce(const Naming& naming, const std::string& name, std::string& captured) {
+    int found = 0;
+    for (std::size_t at = 0; at < name.size();) {
+        std::string number;
+        const std::size_t end = naming(name, at, number);
+        if (end == none) {
+            ++at;
+            continue;
+        }
+        if (++found > 1) return false;
+        captured = number;
+        at = end;
+    }
+    return found == 1;
 }
 
 }  // namespace
@@ -36,9 +76,31 @@ std::string PatchesManager::inFolder(const std::string& name) const {
 }
 
 std::int16_t PatchesManager::getMaxPatchVersion(std::int16_t& maxPatchBaseVer) {
-    // The type word goes in unescaped; in P2 the "." after the number is any character.
-    const VbRegExp oldNaming("patch_[0-9]+-([0-9]+)\\.0\\." + dbType_ + "\\.sql");
-    const VbRegExp baseNaming("patch_([0-9]+)." + dbType_ + "\\.sql");
+    const std::string tail = "." + dbType_ + ".sql";
+    // patch_(B-1)-B.0.T.sql, the older naming of base patches of edition 0.
+    const Naming oldNaming = [&](const std::string& name, std::size_t at, std::string& number) {
+        const std::size_t from =
+            literalEnd(name, digitsEnd(name, literalEnd(name, at, "patch_")), "-");
+        const std::size_t to = digitsEnd(name, from);
+        if (to == none) return none;
+        number = name.substr(from, to - from);
+        return literalEnd(name, to, ".0" + tail);
+    };
+    // patch_B?T.sql: any one character but a line break between the number and
+    // the type, so the number gives up its last digit when that makes a match.
+    const Naming baseNaming = [&](const std::string& name, std::size_t at, std::string& number) {
+        const std::size_t digits = literalEnd(name, at, "patch_");
+        const std::size_t end = digitsEnd(name, digits);
+        if (end == none) return none;
+        for (std::size_t stop = end; stop > digits; --stop) {
+            if (stop >= name.size() || name[stop] == '\n') continue;
+            const std::size_t matched = literalEnd(name, stop + 1, dbType_ + ".sql");
+            if (matched == none) continue;
+            number = name.substr(digits, stop - digits);
+            return matched;
+        }
+        return none;
+    };
     maxPatchBaseVer = 0;
     for (const auto& name : files().ListFiles(patchesDir_)) {
         std::string captured;
@@ -76,9 +138,16 @@ std::string PatchesManager::formatBasePatchNumber(std::int16_t baseVer, std::int
 }
 
 std::int16_t PatchesManager::getNextEditionVer(std::int16_t baseVer, std::int16_t curEditionVer) {
-    const VbRegExp editionNaming("patch_" + std::to_string(baseVer) + "\\." +
-                                 std::to_string(curEditionVer) + "-([0-9]+)\\." + dbType_ +
-                                 "\\.sql");
+    // patch_B.E-N.T.sql: an edition patch from the current edition.
+    const Naming editionNaming = [&](const std::string& name, std::size_t at, std::string& number) {
+        const std::size_t digits = literalEnd(
+            name, at,
+            "patch_" + std::to_string(baseVer) + "." + std::to_string(curEditionVer) + "-");
+        const std::size_t end = digitsEnd(name, digits);
+        if (end == none) return none;
+        number = name.substr(digits, end - digits);
+        return literalEnd(name, end, "." + dbType_ + ".sql");
+    };
     std::int16_t next = 0;
     for (const auto& name : files().ListFiles(patchesDir_)) {
         std::string captured;

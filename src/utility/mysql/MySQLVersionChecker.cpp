@@ -9,12 +9,74 @@
 #include "frame/FileFuncsModule.h"
 #include "frame/MathFuncsModule.h"
 #include "frame/StringFuncsModule.h"
-#include "frame/VbRegExp.h"
 
 namespace Quimbo {
 namespace {
 
-const char* const versionPattern = ".*Distrib\\s*([0-9]+\\.[0-9]+\\.[0-9]+).*";
+bool isWhite(char c) {
+    return c == ' ' || c == '\t' || c == '\f' || c == '\v' || c == '\r' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Whether "distrib" stands at `at`, in any case.
+bool distribAt(const std::string& text, std::size_t at) {
+    static const std::string word = "distrib";
+    if (at + word.size() > text.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const char c = text[at + i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != word[i]) return false;
+    }
+    return true;
+}
+
+// The end of a version "a.b.c" (digits, as many as stand there) at `at`, or npos.
+std::size_t versionEnd(const std::string& text, std::size_t at) {
+    for (int part = 0; part < 3; ++part) {
+        if (part > 0) {
+            if (at >= text.size() || text[at] != '.') return std::string::npos;
+            ++at;
+        }
+        const std::size_t digits = at;
+        while (at < text.size() && isDigit(text[at]))
+            ++at;
+        if (at == digits) return std::string::npos;
+    }
+    return at;
+}
+
+// The client's answer with every line that names "Distrib" and then a
+// version a.b.c replaced by that version (the last naming on the line wins;
+// the white space before the version may run over line breaks, and the
+// replaced text then ends with the version's line). Lines end at LF only:
+// the CR of a CR LF stays with the version. One pass over the answer.
+std::string versionsOfAnswer(const std::string& answer) {
+    std::string result;
+    std::size_t copied = 0;
+    for (std::size_t start = 0; start <= answer.size();) {
+        std::size_t end = answer.find('\n', start);
+        if (end == std::string::npos) end = answer.size();
+        std::size_t next = end + 1;
+        for (std::size_t at = end; at-- > start;) {
+            if (!distribAt(answer, at)) continue;
+            std::size_t version = at + 7;
+            while (version < answer.size() && isWhite(answer[version]))
+                ++version;
+            const std::size_t versionStop = versionEnd(answer, version);
+            if (versionStop == std::string::npos) continue;
+            std::size_t lineStop = answer.find('\n', versionStop);
+            if (lineStop == std::string::npos) lineStop = answer.size();
+            result.append(answer, copied, start - copied)
+                .append(answer, version, versionStop - version);
+            copied = lineStop;
+            next = lineStop + 1;
+            break;
+        }
+        start = next;
+    }
+    return result.append(answer, copied, std::string::npos);
+}
 
 enum VersionExitCode : std::int32_t { versionAccepted = 0, versionTooOld = 1, clientFailed = 2 };
 
@@ -80,7 +142,7 @@ int MySQLVersionChecker::askClient(std::string& answer) {
 void MySQLVersionChecker::checkMysqlVersion() {
     std::string answer;
     if (askClient(answer) != 0) ExitWithCode(services_.console, clientFailed, "");
-    const std::string version = VbRegExp(versionPattern).Replace(answer, "$1");
+    const std::string version = versionsOfAnswer(answer);
     if (!checkMysqlVersionNumber(version)) ExitWithCode(services_.console, versionTooOld, version);
     ExitWithCode(services_.console, versionAccepted, "");
 }

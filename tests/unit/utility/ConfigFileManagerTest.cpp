@@ -65,6 +65,15 @@ TEST(ConfigFileEdits, KeepsLfAndCrLineEndsOfTheFile) {
               "a=1\rDBuser=y\r#b=2");
 }
 
+TEST(ConfigFileEdits, ALineOfAMegabyteIsEditedLikeAnyOther) {
+    ConfigFiles files;
+    const std::string longLine = "note=" + std::string(1 << 20, 'x') + "\r\n";
+    EXPECT_EQ(files.edited(longLine + "#port=1\r\nskip-innodb = 1\r\nDBurl\r\n=old\r\n" + longLine,
+                           {"port"}, {"skip-innodb"}, {"DBurl", "new"}),
+              longLine + "port=1\r\n#skip-innodb = 1\r\nDBurl=new\r\n" + longLine)
+        << "a key that ends its line takes the \"=\" of the next line along";
+}
+
 TEST(ConfigFileEdits, AnAppendedSettingStartsOnALineOfItsOwn) {
     ConfigFiles files;
     EXPECT_EQ(files.edited("a=1\r\n", {}, {}, {"b", "2"}), "a=1\r\nb=2\r\n");

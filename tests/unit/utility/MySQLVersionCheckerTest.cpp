@@ -76,6 +76,14 @@ TEST_F(VersionCheckRun, AnOldVersionIsWrittenToStandardOutput) {
     EXPECT_EQ(fake.console.out, "4.1.22\n");
 }
 
+TEST_F(VersionCheckRun, EveryLineNamingAVersionGivesItsLastOneWhateverItsLength) {
+    EXPECT_EQ(run("mysql  Ver 14.7 Distrib 4.1.22, " + std::string(1 << 20, 'x') + "\r\n", 0), 1);
+    EXPECT_EQ(fake.console.out, "4.1.22\n");
+    fake.console.out.clear();
+    EXPECT_EQ(run("x Distrib 4.1.22 y Distrib 3.2.1 z\nmysql Distrib\n 4.0.1 tail\n", 0), 1);
+    EXPECT_EQ(fake.console.out, "3.2.1\n4.0.1\n");
+}
+
 TEST_F(VersionCheckRun, AFailingClientAnswersTwoAndCleansUp) {
     EXPECT_EQ(run("", 9009), 2);
     EXPECT_TRUE(fake.files.files.empty());
