@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/wait.h>
+
 #include <chrono>
+#include <functional>
 
 #include "file_system.h"
 #include "frame/ExecCmdModule.h"
@@ -94,6 +97,9 @@ TEST(PosixSeams, FilesAndFoldersReportWindowsErrorNumbers) {
     auto& files = system->services().files;
     testsupport::TempFolder folder;
     EXPECT_EQ(files.readFile(folder / "missing").error, platform::winerr::fileNotFound);
+    EXPECT_EQ(files.readFile(folder / "no/missing").error, platform::winerr::pathNotFound);
+    EXPECT_EQ(files.replaceFileContent(folder / "no/data.ptc", "pw", true),
+              platform::winerr::pathNotFound);
     EXPECT_EQ(files.createFolder(folder / "a/b"), platform::winerr::pathNotFound);
     EXPECT_EQ(files.createFolder(folder / "a"), platform::winerr::success);
     EXPECT_EQ(files.createFolder(folder / "a"), platform::winerr::fileExists);
@@ -117,6 +123,64 @@ TEST(PosixSeams, ANewFileIsOurOwnPrivateOneAndNeverALinkSomeonePlanted) {
     EXPECT_EQ(files.createNewFile(folder / "planted", "command text"),
               platform::winerr::fileExists);
     EXPECT_EQ(testsupport::readFile(folder / "target"), "precious");
+}
+
+// Runs the call as an unprivileged user when we are root (who may write
+// anywhere), in a child process; its result code.
+int asOrdinaryUser(const std::function<int()>& call) {
+    if (::geteuid() != 0) return call();
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(::setgid(65534) == 0 && ::setuid(65534) == 0 ? call() : 99);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+}
+
+TEST(PosixSeams, ReplacedContentKeepsTheFilesModeOwnerAndLinks) {
+    platform::posix::PosixFileSystem files;
+    testsupport::TempFolder folder;
+    const auto ownerOf = [](const std::string& path) {
+        struct stat info {};
+        ::stat(path.c_str(), &info);
+        return info.st_uid;
+    };
+    testsupport::writeFile(folder / "secret.config", "DBpassword=old\n");
+    ::chmod((folder / "secret.config").c_str(), 0640);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown((folder / "secret.config").c_str(), 65534, 65534), 0);
+    }
+    EXPECT_EQ(files.replaceFileContent(folder / "secret.config", "DBpassword=new\n", false), 0u);
+    EXPECT_EQ(testsupport::fileMode(folder / "secret.config"), 0640u);
+    if (root) {
+        EXPECT_EQ(ownerOf(folder / "secret.config"), 65534u);
+    }
+
+    testsupport::writeFile(folder / "read-only", "kept");
+    ::chmod((folder / "read-only").c_str(), 0444);
+    EXPECT_EQ(files.replaceFileContent(folder / "read-only", "x", false),
+              platform::winerr::accessDenied);
+    EXPECT_EQ(testsupport::readFile(folder / "read-only"), "kept");
+
+    ASSERT_EQ(::symlink("secret.config", (folder / "link").c_str()), 0);
+    EXPECT_EQ(files.replaceFileContent(folder / "link", "through", false), 0u);
+    EXPECT_EQ(testsupport::readFile(folder / "secret.config"), "through");
+    struct stat link {};
+    EXPECT_TRUE(::lstat((folder / "link").c_str(), &link) == 0 && S_ISLNK(link.st_mode));
+
+    // A writable file in a folder that refuses new files is written in place.
+    testsupport::makeFolders(folder / "shut");
+    testsupport::writeFile(folder / "shut/open.config", "a=1\n");
+    ::chmod((folder / "shut/open.config").c_str(), 0666);
+    ::chmod((folder / "shut").c_str(), 0555);
+    ::chmod(folder.path().c_str(), 0755);
+    EXPECT_EQ(asOrdinaryUser([&] {
+                  return static_cast<int>(
+                      files.replaceFileContent(folder / "shut/open.config", "a=2\n", false));
+              }),
+              0);
+    ::chmod((folder / "shut").c_str(), 0755);
+    EXPECT_EQ(testsupport::readFile(folder / "shut/open.config"), "a=2\n");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "errno_map.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 
 namespace platform::posix {
@@ -42,6 +44,17 @@ ErrorCode setLastError(ErrorCode code) {
 }
 
 ErrorCode setLastErrorFromErrno() { return setLastError(fromErrno(errno)); }
+
+ErrorCode setLastErrorForPath(const std::string& path) {
+    if (errno != ENOENT) return setLastErrorFromErrno();
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    struct stat info {};
+    const bool folderThere = ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return setLastError(folderThere ? winerr::fileNotFound : winerr::pathNotFound);
+}
 
 ErrorCode lastErrorValue() { return tlsLastError; }
 

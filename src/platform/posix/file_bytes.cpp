@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 
 #include "errno_map.h"
 #include "unique_fd.h"
@@ -38,13 +36,13 @@ ErrorCode writeFully(int fd, const std::string& bytes) {
 
 Result<std::string> readWholeFile(const std::string& path) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.open()) return Result<std::string>::failure(setLastErrorFromErrno());
+    if (!fd.open()) return Result<std::string>::failure(setLastErrorForPath(path));
     return readToEnd(fd.get());
 }
 
 ErrorCode createExclusive(const std::string& path, mode_t mode, Fd& fd) {
     fd.reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
-    if (!fd.open()) return setLastErrorFromErrno();
+    if (!fd.open()) return setLastErrorForPath(path);
     if (::fchmod(fd.get(), mode) != 0) {
         const ErrorCode error = setLastErrorFromErrno();
         fd.reset();
@@ -60,35 +58,6 @@ ErrorCode createNewFile(const std::string& path, const std::string& bytes, mode_
     ErrorCode error = writeFully(fd.get(), bytes);
     if (!error && ::close(fd.release()) != 0) error = setLastErrorFromErrno();
     if (error) ::unlink(path.c_str());
-    return error;
-}
-
-namespace {
-
-// A name beside the target that no other writer draws at the same moment.
-std::string besideName(const std::string& path) {
-    static unsigned counter = 0;
-    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, ".~%x%x%llx", static_cast<unsigned>(::getpid()), ++counter,
-                  static_cast<unsigned long long>(now) & 0xFFFFFF);
-    return path + suffix;
-}
-
-}  // namespace
-
-ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, bool ownerOnly) {
-    std::string temporary;
-    ErrorCode error = winerr::fileExists;
-    for (int attempt = 0; attempt < 100 && error == winerr::fileExists; ++attempt) {
-        temporary = besideName(path);
-        error = createNewFile(temporary, bytes, ownerOnly ? 0600 : 0644);
-    }
-    if (error) return error;
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = setLastErrorFromErrno();
-        ::unlink(temporary.c_str());
-    }
     return error;
 }
 

@@ -22,9 +22,5 @@ ErrorCode createExclusive(const std::string& path, mode_t mode, Fd& fd);
 // A new file holding the bytes, made as createExclusive makes it; removed
 // again when the bytes cannot be written.
 ErrorCode createNewFile(const std::string& path, const std::string& bytes, mode_t mode);
-// New content written to a new file beside the target and renamed over it, so
-// that a reader never sees half a file; the temporary file does not outlive a
-// failure. `ownerOnly`: only the owner may read the result.
-ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, bool ownerOnly);
 
 }  // namespace platform::posix

@@ -14,6 +14,7 @@
 
 #include "errno_map.h"
 #include "file_bytes.h"
+#include "file_replace.h"
 #include "unique_fd.h"
 
 namespace platform::posix {
@@ -26,7 +27,7 @@ bool statIs(const std::string& path, mode_t type) {
 
 ErrorCode writeAll(const std::string& path, const std::string& bytes) {
     Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!fd.open()) return setLastErrorFromErrno();
+    if (!fd.open()) return setLastErrorForPath(path);
     if (const ErrorCode error = writeFully(fd.get(), bytes)) return error;
     if (::close(fd.release()) != 0) return setLastErrorFromErrno();
     return winerr::success;
@@ -96,7 +97,7 @@ ErrorCode PosixFileSystem::replaceFileContent(const std::string& path, const std
 
 ErrorCode PosixFileSystem::deleteFile(const std::string& path) {
     if (statIs(path, S_IFDIR)) return setLastError(winerr::fileNotFound);
-    return ::unlink(path.c_str()) == 0 ? 0 : setLastErrorFromErrno();
+    return ::unlink(path.c_str()) == 0 ? 0 : setLastErrorForPath(path);
 }
 
 ErrorCode PosixFileSystem::deleteFolder(const std::string& path) {

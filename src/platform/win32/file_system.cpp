@@ -15,11 +15,13 @@ namespace {
 
 DWORD attributesOf(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
 
+// Writes the bytes from the start and ends the file after them.
 ErrorCode writeBytes(FileHandle file, const std::string& bytes) {
     DWORD written = 0;
     if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
         return ::GetLastError();
     if (written != bytes.size()) return ERROR_DISK_FULL;
+    if (!::SetEndOfFile(file.get())) return ::GetLastError();
     if (!::CloseHandle(file.release())) return ::GetLastError();
     return ERROR_SUCCESS;
 }
@@ -43,6 +45,16 @@ ErrorCode createNew(const std::string& path, const std::string& bytes, bool owne
     const ErrorCode error = writeBytes(std::move(file), bytes);
     if (error) ::DeleteFileA(path.c_str());
     return error;
+}
+
+// Writes over the file's content where it is: its access list and attributes stay.
+ErrorCode writeInPlace(const std::string& path, const std::string& bytes, bool ownerOnly) {
+    OwnerOnlySecurity security;
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0,
+                                  ownerOnly ? security.attributes() : nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return ::GetLastError();
+    return writeBytes(std::move(file), bytes);
 }
 
 // A name beside the target that no other writer draws at the same moment.
@@ -119,17 +131,28 @@ ErrorCode Win32FileSystem::createNewFile(const std::string& path, const std::str
     return createNew(path, bytes, true);
 }
 
+// A read-only file is refused as opening it for writing would refuse it; a
+// folder that refuses a new file gets the content written in place.
+// ReplaceFile keeps the replaced file's access list and attributes.
 ErrorCode Win32FileSystem::replaceFileContent(const std::string& path, const std::string& bytes,
                                               bool ownerOnly) {
+    const DWORD attributes = attributesOf(path);
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return ERROR_ACCESS_DENIED;
     std::string temporary;
     ErrorCode error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
         temporary = besideName(path);
         error = createNew(temporary, bytes, ownerOnly);
     }
+    if (error == ERROR_ACCESS_DENIED) return writeInPlace(path, bytes, ownerOnly);
     if (error) return error;
-    if (!::MoveFileExA(temporary.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const BOOL replaced =
+        exists ? ::ReplaceFileA(path.c_str(), temporary.c_str(), nullptr,
+                                REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+               : ::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+    if (!replaced) {
         error = ::GetLastError();
         ::DeleteFileA(temporary.c_str());
     }

@@ -170,6 +170,8 @@ TEST(RootPasswordFile, WritingStoresTheLinePrivatelyOrRaisesAndKeepsTheOldOne) {
         70)
         << "Permission denied";
     EXPECT_EQ(files.fake.files.files["/inst/data.ptc"], "abcdefgs$3\\cretABCDEFGHIJK\r\n");
+    EXPECT_EQ(raisedBy([&] { files.config.WriteRootPwdInConfig("/nowhere/data.ptc", "x"); }),
+              Raised(76, "/nowhere/data.ptc", "Path not found"));
 }
 
 }  // namespace

@@ -24,7 +24,10 @@ public:
     // name is taken: temporary files in shared folders are made this way.
     virtual ErrorCode createNewFile(const std::string& path, const std::string& bytes) = 0;
     // Gives a file new content so that no reader ever sees half of it: the
-    // bytes go to a new file beside it, which then takes its place.
+    // bytes go to a new file beside it, which then takes its place. The file
+    // stays what it was (its permissions and owner, a link leading to it); a
+    // read-only file is refused with accessDenied as a direct write would be;
+    // where no file can be made beside it, it is written in place.
     // `ownerOnly`: only the owner may read the result (a secret).
     virtual ErrorCode replaceFileContent(const std::string& path, const std::string& bytes,
                                          bool ownerOnly) = 0;

@@ -8,6 +8,7 @@
 
 #include "errno_map.h"
 #include "file_bytes.h"
+#include "file_replace.h"
 #include "registry_values.h"
 #include "stand_in_files.h"
 #include "unique_fd.h"

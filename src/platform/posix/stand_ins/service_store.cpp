@@ -14,6 +14,7 @@
 
 #include "errno_map.h"
 #include "file_bytes.h"
+#include "file_replace.h"
 #include "stand_in_files.h"
 
 namespace platform::posix {
