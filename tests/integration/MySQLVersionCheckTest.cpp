@@ -65,6 +65,16 @@ TEST_F(MySQLVersionCheck, AMissingOrFailingClientAnswersTwo) {
     expectNoTemporaryFileLeft();
 }
 
+TEST_F(MySQLVersionCheck, AnIgnoredSIGCHLDIsResetSoTheClientsAnswerCounts) {
+    installClient("exec mariadb \"$@\"\n");
+    // timeout ends a run that would wait for ever.
+    const auto run = runProgram("timeout 60 env --ignore-signal=CHLD " +
+                                Quimbo::QuoteArgument(testsupport::binDir() + "/Quimbo") + " " +
+                                Quimbo::QuoteArgument("6|" + install.path()));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    expectNoTemporaryFileLeft();
+}
+
 TEST_F(MySQLVersionCheck, TheShellTakesTheFolderNameLiterally) {
     // Each of these would run a command or change the path if the shell read it.
     const std::string hostile =

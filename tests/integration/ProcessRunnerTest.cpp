@@ -1,5 +1,6 @@
 // The process runner and the POSIX seams against real processes and files.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,6 +91,23 @@ TEST(CodePages, Cp866CyrillicBecomesCp1251AndUnmappableBecomesZero) {
     EXPECT_EQ(converted.value, "\xcf\xf0\xe8\xe2\xe5\xf2");
     // The box-drawing character 0xB0 of CP866 has no place in CP1251.
     EXPECT_EQ(codePages.convert("a\xb0" "b", 866, 1251, '0').value, "a0b");
+}
+
+TEST_F(ProcessRunner, AFailingWaitEndsTheWait) {
+    // With SIGCHLD ignored the system reaps the child itself: waitpid fails.
+    struct IgnoredChildSignal {
+        IgnoredChildSignal() { ::signal(SIGCHLD, SIG_IGN); }
+        ~IgnoredChildSignal() { ::signal(SIGCHLD, SIG_DFL); }
+    } ignored;
+    auto launched = services.processes.launch("/bin/true");
+    ASSERT_TRUE(launched.ok());
+    std::string out, err;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    bool ended = false;
+    while (!ended && std::chrono::steady_clock::now() < deadline)
+        ended = launched.value->waitSlice(std::chrono::milliseconds(20), out, err);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(launched.value->exitCode(), platform::waitFailedExitCode);
 }
 
 TEST(PosixSeams, FilesAndFoldersReportWindowsErrorNumbers) {

@@ -133,8 +133,15 @@ private:
     void reapIfEnded() {
         int status = 0;
         const pid_t done = ::waitpid(pid_, &status, WNOHANG);
-        if (done != pid_) return;
+        if (done == 0 || (done < 0 && errno == EINTR)) return;
         exited_ = true;
+        // The wait itself failed (ECHILD: the child was reaped elsewhere):
+        // it has ended for us, its exit code unknown.
+        if (done < 0) {
+            setLastErrorFromErrno();
+            exitCode_ = waitFailedExitCode;
+            return;
+        }
         if (WIFEXITED(status)) exitCode_ = WEXITSTATUS(status);
         else if (WIFSIGNALED(status)) exitCode_ = 128 + WTERMSIG(status);
     }

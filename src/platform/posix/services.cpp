@@ -32,6 +32,9 @@ public:
                     errors_, clock_,     random_,  hostConventions(), page_, databases_} {
         // A child that closes its input must not kill us when we answer it.
         ::signal(SIGPIPE, SIG_IGN);
+        // Started with SIGCHLD ignored (a parent may leave it so), the system
+        // would reap our children itself and their exit codes would be lost.
+        ::signal(SIGCHLD, SIG_DFL);
     }
     Services& services() override { return services_; }
 

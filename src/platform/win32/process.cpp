@@ -129,8 +129,9 @@ public:
         output_->drain(outBytes);
         error_->drain(errBytes);
         DWORD code = 0;
-        ::GetExitCodeProcess(process_.get(), &code);
-        exitCode_ = static_cast<int>(code);
+        exitCode_ = !waitFailed_ && ::GetExitCodeProcess(process_.get(), &code)
+                        ? static_cast<int>(code)
+                        : waitFailedExitCode;
         return true;
     }
 
@@ -161,6 +162,9 @@ private:
             reader->collect(reader == output_.get() ? outBytes : errBytes);
         } else if (woken == WAIT_OBJECT_0 + count) {
             pumpMessages();
+        } else if (woken == WAIT_FAILED) {
+            // Waiting again would fail again at once: the wait ends here.
+            exited_ = waitFailed_ = true;
         }
     }
 
@@ -169,6 +173,7 @@ private:
     std::unique_ptr<PipeReader> output_, error_;
     bool readsStarted_ = false;
     bool exited_ = false;
+    bool waitFailed_ = false;
     int exitCode_ = 0;
 };
 

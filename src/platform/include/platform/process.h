@@ -7,6 +7,8 @@
 
 namespace platform {
 
+constexpr int waitFailedExitCode = -1;
+
 // A started child whose three standard streams are pipes owned by this object.
 // Destroying it closes every pipe end and handle once.
 class ChildProcess {
@@ -20,7 +22,8 @@ public:
                            std::string& errBytes) = 0;
     // Writes bytes to the child's standard input; returns false when it failed.
     virtual bool writeInput(const std::string& bytes) = 0;
-    // The exit code, valid once waitSlice has returned true.
+    // The exit code, valid once waitSlice has returned true; waitFailedExitCode
+    // when waiting for the child failed, which also ends the wait.
     virtual int exitCode() const = 0;
 };
 
