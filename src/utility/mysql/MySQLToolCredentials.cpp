@@ -20,7 +20,7 @@ int ExecMySQLTool(platform::Services& services, FileSystemObject& fso, const std
     const std::string optionsFile =
         temporaries.add(CreateTempFile(fso, "", ToolCredentialsText(password)));
     const std::string commandLine = QuoteArgument(toolPath) +
-                                    " --defaults-extra-file=" + QuoteArgument(optionsFile) +
+                                    " --defaults-file=" + QuoteArgument(optionsFile) +
                                     arguments;
     return ExecCmd(services, commandLine, errText, outText);
 }

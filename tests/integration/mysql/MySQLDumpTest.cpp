@@ -105,7 +105,14 @@ protected:
     }
 };
 
-TEST_F(MySQLDumps, ARealDumpFitsInsideItsEstimate) {
+TEST_F(MySQLDumps, ARealDumpFitsInsideItsEstimateWhateverTheUsersOwnOptionFileSays) {
+    testsupport::TempFolder home;
+    testsupport::writeFile(home / ".my.cnf", "[client]\npassword=wrong\nuser=nobody\n");
+    struct OtherHome {
+        std::string before = std::getenv("HOME") ? std::getenv("HOME") : "";
+        explicit OtherHome(const std::string& home) { ::setenv("HOME", home.c_str(), 1); }
+        ~OtherHome() { ::setenv("HOME", before.c_str(), 1); }
+    } otherHome(home.path());
     const std::string db = createDatabase(
         "create table people (id int primary key, name varchar(40), note text, born date);"
         "insert into people values (1, 'Ann', NULL, '1970-01-02'), (2, 'Bob', 'x\\ty', NULL),"

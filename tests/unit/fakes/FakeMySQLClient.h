@@ -88,7 +88,7 @@ private:
         const Words words = platform::posix::splitWindowsCommandLine(line);
         if (line.find("mysqldump") != std::string::npos) {
             run.arguments = words;
-            const std::string options = option(words, "--defaults-extra-file=");
+            const std::string options = option(words, "--defaults-file=");
             run.options = fake_.files.files[options];
             run.optionsPrivate = fake_.files.privateFiles.count(options) > 0;
             reply = dump(line);

@@ -23,9 +23,9 @@ TEST_F(MySQLDump, EveryValueArrivesAsOneArgumentInOrderAfterTheCredentialsFile) 
     manager.DumpMySQLDatabase(server, path, true);
     ASSERT_EQ(client.runs.size(), 1u);
     const auto& words = client.runs[0].arguments;
-    const std::string options = FakeMySQLClient::option(words, "--defaults-extra-file=");
+    const std::string options = FakeMySQLClient::option(words, "--defaults-file=");
     EXPECT_EQ(words, (std::vector<std::string>{
-                         "/m/bin/mysqldump", "--defaults-extra-file=" + options, "--databases",
+                         "/m/bin/mysqldump", "--defaults-file=" + options, "--databases",
                          "my db", "--force", "--routines", "--comments", "--extended-insert",
                          "--quote-names", "--user=root", "--host=127.0.0.1", "--port=27351",
                          "--single-transaction", "--skip-lock-tables", "--result-file=" + path}));
