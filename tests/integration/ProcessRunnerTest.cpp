@@ -36,6 +36,9 @@ TEST_F(ProcessRunner, AMissingProgramGivesMinus1000AndTheSystemTextWithTheProgra
     EXPECT_EQ(ExecCmd(services, "\"/no/such dir/tool\" --x", err, out), execCmdLaunchFailed);
     EXPECT_EQ(err, "The system cannot find the file specified. File: /no/such dir/tool");
     EXPECT_EQ(out, "kept");
+    // A command file is the program, not an argument of the shell that runs it.
+    EXPECT_EQ(ExecCmd(services, "\"" + folder / "gone.sh" + "\"", err, out), execCmdLaunchFailed);
+    EXPECT_EQ(err, "The system cannot find the file specified. File: " + folder / "gone.sh");
 }
 
 TEST_F(ProcessRunner, BothStreamsArriveCompleteWithTheExitCodeEvenFromAnInstantChild) {

@@ -56,6 +56,16 @@ private:
 
 unsigned IconvCodePages::ansiCodePage() { return utf8CodePage; }
 
+std::size_t IconvCodePages::lengthOfCharacters(const std::string& text, std::size_t characters) {
+    std::size_t counted = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        // A UTF-8 character starts at every byte that does not continue one.
+        const bool starts = (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
+        if (starts && counted++ == characters) return at;
+    }
+    return text.size();
+}
+
 Result<std::string> IconvCodePages::convert(const std::string& bytes, unsigned from, unsigned to,
                                             char fallback) {
     Converter decoder("UTF-32LE", iconvName(from));

@@ -9,6 +9,7 @@ public:
     unsigned ansiCodePage() override;
     Result<std::string> convert(const std::string& bytes, unsigned from, unsigned to,
                                 char fallback) override;
+    std::size_t lengthOfCharacters(const std::string& text, std::size_t characters) override;
 };
 
 }  // namespace platform::posix

@@ -169,7 +169,12 @@ Result<std::unique_ptr<ChildProcess>> PosixProcessLauncher::launch(const std::st
     using R = Result<std::unique_ptr<ChildProcess>>;
     std::vector<std::string> words = splitWindowsCommandLine(commandLine);
     if (words.empty()) return R::failure(setLastError(winerr::fileNotFound));
-    if (endsWith(words.front(), ".sh")) words.insert(words.begin(), "/bin/sh");
+    if (endsWith(words.front(), ".sh")) {
+        // A missing command file is a program that cannot be started, as on
+        // Windows, not a shell that fails.
+        if (::access(words.front().c_str(), R_OK) != 0) return R::failure(setLastErrorFromErrno());
+        words.insert(words.begin(), "/bin/sh");
+    }
 
     Pipe input, output, error;
     if (!makePipe(input) || !makePipe(output) || !makePipe(error))

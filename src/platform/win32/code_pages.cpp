@@ -8,6 +8,20 @@ namespace platform::win32 {
 
 unsigned Win32CodePages::ansiCodePage() { return ::GetACP(); }
 
+// Characters as the system counts them, UTF-16 units, whatever the code page
+// (single-byte, double-byte or UTF-8); a surrogate pair stays whole.
+std::size_t Win32CodePages::lengthOfCharacters(const std::string& text, std::size_t characters) {
+    const int size = static_cast<int>(text.size());
+    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    if (wideLength <= static_cast<int>(characters)) return text.size();
+    std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength));
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), wideLength);
+    std::size_t keep = characters;
+    if (keep > 0 && IS_HIGH_SURROGATE(wide[keep - 1])) --keep;
+    return static_cast<std::size_t>(::WideCharToMultiByte(
+        CP_ACP, 0, wide.data(), static_cast<int>(keep), nullptr, 0, nullptr, nullptr));
+}
+
 Result<std::string> Win32CodePages::convert(const std::string& bytes, unsigned from, unsigned to,
                                             char fallback) {
     if (bytes.empty()) return {std::string(), ERROR_SUCCESS};

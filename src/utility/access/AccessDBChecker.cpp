@@ -16,7 +16,7 @@ void AccessDBChecker::Initialize(Args& args, int& argsQty) {
 
 void AccessDBChecker::MakeDBAction() {
     if (hasGui_) window_.GenerateNextBtnClickEvent();
-    ExitWithCode(services_.console, HasUsers() ? 0 : 1, "");
+    ExitWithCode(services_, HasUsers() ? 0 : 1, "");
 }
 
 // Every failure (no file, locked, not a database, no table) answers false.

@@ -26,10 +26,8 @@ AccessDBInstaller::AccessDBInstaller(platform::Services& services)
 void AccessDBInstaller::Initialize(Args& args, int& argsQty) {
     if (argsQty != 11 && argsQty != 12)
         RejectFieldCount(services_, "Access DB installation requires 12 or 13 parameters!");
-    window_.Initialize(WindowHandleField(services_, args, 3), WindowHandleField(services_, args, 4),
-                       WindowHandleField(services_, args, 5), WindowHandleField(services_, args, 6),
-                       WindowHandleField(services_, args, 7),
-                       WindowHandleField(services_, args, 8));
+    const auto handles = WindowHandleFields(services_, args, 3);
+    window_.Initialize(handles[0], handles[1], handles[2], handles[3], handles[4], handles[5]);
     configuration_.Initialize(fileObject_);
     installDir_ = args[1];
     configFileName_ = args[2];
@@ -55,7 +53,7 @@ void AccessDBInstaller::InstallDB() {
         } else if (installMode_ == "KeepSame") {
             actionName_ = "Recreate config file";
             SaveAccessDBConfiguration();
-            ExitWithCode(services_.console, 0, "");
+            ExitWithCode(services_, 0, "");
         } else if (contains(installMode_, "Upgrade")) {
             target = dbPath_;
         }
@@ -79,7 +77,7 @@ void AccessDBInstaller::InstallDB() {
              setupFailed, outputText_);
     }
     connection_.Close();
-    ExitWithCode(services_.console, 0, "");
+    ExitWithCode(services_, 0, "");
 }
 
 void AccessDBInstaller::SaveAccessDBConfiguration() {

@@ -65,7 +65,7 @@ void daoInstaller::InstallDao() {
         window_->dieAndReturnError("install",
                                    "Setup failed to install Microsoft DAO 3.6 Object Library",
                                    installFailed, "", true);
-    ExitWithCode(services_.console, installFailed, "");
+    ExitWithCode(services_, installFailed, "");
 }
 
 }  // namespace Quimbo

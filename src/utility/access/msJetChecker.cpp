@@ -67,7 +67,7 @@ void msJetChecker::CheckMSJet() {
     } catch (const FailureRecord&) {
         // No system folder to look in: no Jet engine either.
     }
-    ExitWithCode(services_.console, IsVersionLower(version, "4.0.0") ? 1 : 0, "");
+    ExitWithCode(services_, IsVersionLower(version, "4.0.0") ? 1 : 0, "");
 }
 
 }  // namespace Quimbo

@@ -63,4 +63,12 @@ std::int32_t WindowHandleField(platform::Services& services, const Args& args, s
     return static_cast<std::int32_t>(value);
 }
 
+std::array<std::int32_t, 6> WindowHandleFields(platform::Services& services, const Args& args,
+                                               std::size_t first) {
+    std::array<std::int32_t, 6> handles{};
+    for (std::size_t i = 0; i < handles.size(); ++i)
+        handles[i] = WindowHandleField(services, args, first + i);
+    return handles;
+}
+
 }  // namespace Quimbo

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,5 +26,11 @@ bool ParseActionCode(const std::string& field, std::int16_t& code);
 // A window-handle field as a 32-bit number; a field that is not one ends the
 // program as a wrong field count does.
 std::int32_t WindowHandleField(platform::Services& services, const Args& args, std::size_t index);
+
+// The six handles of the installer page (Next, Back, Cancel, action label,
+// progress bar, log) from field `first` on, read in this order: the first
+// bad field is the one the message names.
+std::array<std::int32_t, 6> WindowHandleFields(platform::Services& services, const Args& args,
+                                               std::size_t first);
 
 }  // namespace Quimbo

@@ -5,12 +5,13 @@
 
 namespace Quimbo {
 
-void ExitWithCode(platform::Console& console, std::int32_t exitCode, const std::string& message) {
+void ExitWithCode(platform::Services& services, std::int32_t exitCode, const std::string& message) {
     try {
-        WriteStdOut(console, message.substr(0, maxExitMessageLength));
+        WriteStdOut(services.console, message.substr(0, services.codePages.lengthOfCharacters(
+                                                            message, maxExitMessageLength)));
     } catch (const FailureRecord&) {
     }
-    console.exitProcess(exitCode);
+    services.console.exitProcess(exitCode);
 }
 
 }  // namespace Quimbo

@@ -108,7 +108,7 @@ void guiManager::dieAndReturnError(const std::string& action, const std::string&
                                    bool enableBack) {
     die(action, msg, enableBack, false);
     GenerateNextBtnClickEvent();
-    ExitWithCode(services_.console, exitCode, msgToOutput);
+    ExitWithCode(services_, exitCode, msgToOutput);
 }
 
 void guiManager::UpdateGUIOnSuccess(const std::string& action) {

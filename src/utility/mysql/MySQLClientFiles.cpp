@@ -13,13 +13,18 @@ void appendSetting(std::string& text, const char* key, const std::string& value)
 }  // namespace
 
 std::string OptionFileValue(const std::string& value) {
-    const bool plain = value.find_first_of("#\"'\\;") == std::string::npos &&
-                       (value.empty() || (value.front() != ' ' && value.back() != ' '));
+    const auto edgeBlank = [](char c) { return c == ' ' || c == '\t'; };
+    const bool plain = value.find_first_of("#\"'\\;\r\n") == std::string::npos &&
+                       (value.empty() || (!edgeBlank(value.front()) && !edgeBlank(value.back())));
     if (plain) return value;
     std::string quoted = "\"";
     for (const char c : value) {
-        if (c == '\\' || c == '"') quoted += '\\';
-        quoted += c;
+        if (c == '\n')
+            quoted += "\\n";
+        else if (c == '\r')
+            quoted += "\\r";
+        else
+            quoted += c == '\\' || c == '"' ? std::string{'\\', c} : std::string(1, c);
     }
     return quoted + "\"";
 }

@@ -28,7 +28,8 @@ struct ClientRunFiles {
 // A value as an option file reads it back unchanged: as it is, or in double
 // quotes with backslashes and quotes escaped when it holds a character that
 // the file format would eat ("#" starts a comment, a backslash escapes, quotes
-// and blanks at the ends are stripped).
+// and blanks or tabs at the ends are stripped); a line break, which would end
+// the line and start another setting, is written as \n or \r.
 std::string OptionFileValue(const std::string& value);
 
 // "[client]" and one LF-ended line per non-empty connection value. The

@@ -36,10 +36,8 @@ MySQLDBInstaller::MySQLDBInstaller(platform::Services& services)
 void MySQLDBInstaller::Initialize(Args& args, int& argsQty) {
     if (argsQty != requiredFields)
         RejectFieldCount(services_, "MySQL DB installation requires 17 parameters!");
-    window_.Initialize(WindowHandleField(services_, args, 4), WindowHandleField(services_, args, 5),
-                       WindowHandleField(services_, args, 6), WindowHandleField(services_, args, 7),
-                       WindowHandleField(services_, args, 8),
-                       WindowHandleField(services_, args, 9));
+    const auto handles = WindowHandleFields(services_, args, 4);
+    window_.Initialize(handles[0], handles[1], handles[2], handles[3], handles[4], handles[5]);
     configuration_.Initialize(fileSystem_);
     client_.Initialize(fileSystem_);
     progressTotal_ = 0;

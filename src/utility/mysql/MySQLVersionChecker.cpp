@@ -141,10 +141,10 @@ int MySQLVersionChecker::askClient(std::string& answer) {
 
 void MySQLVersionChecker::checkMysqlVersion() {
     std::string answer;
-    if (askClient(answer) != 0) ExitWithCode(services_.console, clientFailed, "");
+    if (askClient(answer) != 0) ExitWithCode(services_, clientFailed, "");
     const std::string version = versionsOfAnswer(answer);
-    if (!checkMysqlVersionNumber(version)) ExitWithCode(services_.console, versionTooOld, version);
-    ExitWithCode(services_.console, versionAccepted, "");
+    if (!checkMysqlVersionNumber(version)) ExitWithCode(services_, versionTooOld, version);
+    ExitWithCode(services_, versionAccepted, "");
 }
 
 bool MySQLVersionChecker::checkMysqlVersionNumber(const std::string& verStr) const {

@@ -91,9 +91,10 @@ TEST_F(ClientLayer, AMissingClientOrScriptWritesNothingToTheTemporaryFolder) {
     EXPECT_TRUE(temporaryFiles().empty());
 }
 
-TEST_F(ClientLayer, APasswordWithCommentAndEscapeCharactersReachesTheServerWhole) {
-    const std::string password = "a#b\"c\\d e;'f";
-    adminSql("create user 'qt_odd'@'127.0.0.1' identified by 'a#b\"c\\\\d e;''f';");
+TEST_F(ClientLayer, APasswordWithCommentEscapeAndEdgeWhiteCharactersReachesTheServerWhole) {
+    // Tabs at both ends and a line break, which the options file would drop or split.
+    const std::string password = "\ta#b\"c\\d e;'f\nx\t";
+    adminSql("create user 'qt_odd'@'127.0.0.1' identified by '\ta#b\"c\\\\d e;''f\nx\t';");
     Quimbo::MySQLConnection odd = root();
     odd.user = "qt_odd";
     odd.password = password;

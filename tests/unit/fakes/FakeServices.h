@@ -71,6 +71,14 @@ public:
                                           char) override {
         return {bytes, 0};
     }
+    // Counts characters as UTF-8, so that a test can see where a cut falls.
+    std::size_t lengthOfCharacters(const std::string& text, std::size_t characters) override {
+        std::size_t counted = 0;
+        for (std::size_t at = 0; at < text.size(); ++at)
+            if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && counted++ == characters)
+                return at;
+        return text.size();
+    }
 };
 
 class FakeSystemErrors final : public platform::SystemErrors {

@@ -46,6 +46,13 @@ TEST(WindowHandleField, ReadsA32BitDecimalOrEndsLikeAWrongFieldCount) {
                       "Parameter " + std::to_string(bad) + " must be a window handle (a decimal number)!");
         }
     }
+    EXPECT_EQ(fakes::exitCodeOf([&] {
+                  WindowHandleFields(fake.services, {"1", "1", "x", "1", "y"}, 1);
+              }),
+              0);
+    EXPECT_EQ(fake.messageBoxes.shown,
+              std::vector<std::string>{"Parameter 2 must be a window handle (a decimal number)!"})
+        << "the first bad field is named";
 }
 
 }  // namespace

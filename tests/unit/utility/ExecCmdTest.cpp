@@ -88,20 +88,27 @@ TEST(WriteStdOut, RaisesOnAFailedOrShortWriteAndWritesNothingForEmptyText) {
               Raised(1001, "WriteStdOut", "Unable to write to standard output"));
 }
 
-TEST(ExitWithCode, WritesTheFirst1023CharactersInOneWriteThenEnds) {
-    fakes::FakeConsole console;
+TEST(ExitWithCode, WritesTheFirst1023CharactersWholeInOneWriteThenEnds) {
+    fakes::FakeServices fake;
     std::string message(2000, 'm');
     message[1022] = 'L';
-    EXPECT_EQ(fakes::exitCodeOf([&] { ExitWithCode(console, 2011, message); }), 2011);
-    ASSERT_EQ(console.outWrites.size(), 1u);
-    EXPECT_EQ(console.outWrites[0].size(), 1023u);
-    EXPECT_EQ(console.outWrites[0].back(), 'L');
+    EXPECT_EQ(fakes::exitCodeOf([&] { ExitWithCode(fake.services, 2011, message); }), 2011);
+    ASSERT_EQ(fake.console.outWrites.size(), 1u);
+    EXPECT_EQ(fake.console.outWrites[0].size(), 1023u);
+    EXPECT_EQ(fake.console.outWrites[0].back(), 'L');
+
+    // Two bytes a character: 1023 of them, none cut in half.
+    std::string accents;
+    for (int i = 0; i < 2000; ++i)
+        accents += "\xC3\xA9";
+    fakes::exitCodeOf([&] { ExitWithCode(fake.services, 1, accents); });
+    EXPECT_EQ(fake.console.outWrites.at(1), accents.substr(0, 2046));
 }
 
 TEST(ExitWithCode, IgnoresAFailedWriteAndStillEnds) {
-    fakes::FakeConsole console;
-    console.writeError = platform::winerr::invalidHandle;
-    EXPECT_EQ(fakes::exitCodeOf([&] { ExitWithCode(console, 1, "text"); }), 1);
+    fakes::FakeServices fake;
+    fake.console.writeError = platform::winerr::invalidHandle;
+    EXPECT_EQ(fakes::exitCodeOf([&] { ExitWithCode(fake.services, 1, "text"); }), 1);
 }
 
 }  // namespace

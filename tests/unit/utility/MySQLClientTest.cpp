@@ -39,6 +39,8 @@ TEST(MySQLClientFiles, AValueTheFileFormatWouldCutIsQuotedAndEscaped) {
     EXPECT_EQ(Quimbo::OptionFileValue("a#b"), "\"a#b\"") << "# starts a comment";
     EXPECT_EQ(Quimbo::OptionFileValue("q\"b\\s"), "\"q\\\"b\\\\s\"");
     EXPECT_EQ(Quimbo::OptionFileValue(" pad"), "\" pad\"") << "blanks at the ends are stripped";
+    EXPECT_EQ(Quimbo::OptionFileValue("pad\t"), "\"pad\t\"") << "so are tabs";
+    EXPECT_EQ(Quimbo::OptionFileValue("pw\nhost=elsewhere"), "\"pw\\nhost=elsewhere\"");
     EXPECT_EQ(Quimbo::ToolCredentialsText(""), "[client]\n");
     EXPECT_EQ(Quimbo::ToolCredentialsText("a;b"), "[client]\npassword=\"a;b\"\n");
 }

@@ -74,6 +74,9 @@ TEST(StringFuncs, ConvertCodePagePassesTheCodePagesAndRaisesWhenTheSystemCannot)
             if (bytes == "bad") return platform::Result<std::string>::failure(1113);
             return {"converted", 0};
         }
+        std::size_t lengthOfCharacters(const std::string& text, std::size_t) override {
+            return text.size();
+        }
     } codePages;
     EXPECT_EQ(ConvertCodePage(codePages, "text", 866, 1251), "converted");
     EXPECT_EQ(codePages.from, 866u);

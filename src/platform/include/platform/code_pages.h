@@ -15,6 +15,9 @@ public:
     // that `to` cannot hold becomes `fallback`.
     virtual Result<std::string> convert(const std::string& bytes, unsigned from, unsigned to,
                                         char fallback) = 0;
+    // How many bytes the first `characters` characters of ANSI text take (all
+    // of it when it holds fewer): a cut there never splits a character.
+    virtual std::size_t lengthOfCharacters(const std::string& text, std::size_t characters) = 0;
 };
 
 }  // namespace platform
