@@ -19,15 +19,6 @@ TEST(QuoteArgument, EveryValueComesBackAsExactlyOneArgument) {
             platform::posix::splitWindowsCommandLine("prog " + QuoteArgument(value) + " next");
         EXPECT_EQ(words, (std::vector<std::string>{"prog", value, "next"})) << value;
     }
-    // What the dump tools have always been given for plain values.
-    EXPECT_EQ(QuoteArgument("abc"), "\"abc\"");
-    EXPECT_EQ(QuoteArgument("ab\\"), "\"ab\\\\\"");
-    EXPECT_EQ(QuoteArgument("a\"b"), "\"a\\\"b\"");
-}
-
-TEST(CommandFileWord, AShellScriptTakesEveryCharacterLiterally) {
-    EXPECT_EQ(CommandFileWord(fakes::linuxConventions(), "/opt/in$st/`x` \"y\" it's"),
-              "'/opt/in$st/`x` \"y\" it'\\''s'");
 }
 
 TEST(CommandFileWord, ABatchFileDoublesPercentAndRefusesAQuote) {
