@@ -26,7 +26,7 @@ constexpr std::chrono::milliseconds deletionPause{800};
 void deleteStoppedRegistration(Context& context) {
     auto manager = context.manager.connect(platform::svc::managerCreateService);
     if (!manager.ok()) return;
-    auto service = manager.value->open(serviceName);
+    auto service = manager.value->open(serviceName, platform::svc::serviceAllAccess);
     if (!service.ok()) return;
     const auto status = service.value->queryStatus();
     if (status.ok() && status.value.currentState != platform::svc::stopped)
@@ -70,7 +70,7 @@ std::string dependencyMultiString(const std::vector<std::string>& names) {
 ServiceHandle openService(Context& context, const std::string& name) {
     auto manager = context.manager.connect(platform::svc::managerAllAccess);
     if (!manager.ok()) throw HarvellaError(codeOf(manager.error), "Failed to call OpenSCManager.");
-    auto service = manager.value->open(name);
+    auto service = manager.value->open(name, platform::svc::serviceAllAccess);
     if (service.ok()) return std::move(service.value);
     if (service.error == winerr::invalidName || service.error == winerr::serviceDoesNotExist)
         throw ServiceNotFoundError("Unable to locate service by name: " + name);

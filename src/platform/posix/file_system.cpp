@@ -105,6 +105,14 @@ ErrorCode PosixFileSystem::deleteFolder(const std::string& path) {
     return deleteTree(path);
 }
 
+ErrorCode PosixFileSystem::moveFolder(const std::string& from, const std::string& to) {
+    if (!statIs(from, S_IFDIR)) return setLastError(winerr::pathNotFound);
+    // Never over something that is there, as on Windows.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return winerr::success;
+    return errno == EEXIST ? setLastError(winerr::alreadyExists) : setLastErrorFromErrno();
+}
+
 ErrorCode PosixFileSystem::createFolder(const std::string& path) {
     if (::mkdir(path.c_str(), 0755) == 0) return winerr::success;
     return errno == ENOENT ? setLastError(winerr::pathNotFound) : setLastErrorFromErrno();

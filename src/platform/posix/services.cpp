@@ -17,7 +17,8 @@
 namespace platform {
 
 const Conventions& hostConventions() {
-    static const Conventions conventions{"/", "", ".sh", "\n", CommandFileKind::shellScript};
+    static const Conventions conventions{"/", "", ".sh", "\n", CommandFileKind::shellScript,
+                                         "harvella-sc"};
     return conventions;
 }
 
@@ -28,8 +29,9 @@ class PosixServices final : public SystemServices {
 public:
     PosixServices(int argc, char** argv)
         : console_(argc, argv), messageBoxes_(console_), page_(console_, ::isatty(2) == 1),
-          services_{files_, processes_, console_, messageBoxes_, codePages_,
-                    errors_, clock_,     random_,  hostConventions(), page_, databases_} {
+          services_{files_,  processes_, console_, messageBoxes_,      codePages_,
+                    errors_, clock_,     random_,  hostConventions(), page_,
+                    databases_, *serviceManager_} {
         // A child that closes its input must not kill us when we answer it.
         ::signal(SIGPIPE, SIG_IGN);
         // Started with SIGCHLD ignored (a parent may leave it so), the system
@@ -49,6 +51,7 @@ private:
     StdRandom random_;
     TerminalPage page_;
     SqliteDatabaseEngine databases_;
+    std::unique_ptr<ServiceManager> serviceManager_ = makeSystemServiceManager();
     Services services_;
 };
 

@@ -169,6 +169,11 @@ ErrorCode Win32FileSystem::deleteFolder(const std::string& path) {
     return deleteTree(path);
 }
 
+ErrorCode Win32FileSystem::moveFolder(const std::string& from, const std::string& to) {
+    if (!folderExists(from)) return ERROR_PATH_NOT_FOUND;
+    return ::MoveFileA(from.c_str(), to.c_str()) ? ERROR_SUCCESS : ::GetLastError();
+}
+
 ErrorCode Win32FileSystem::createFolder(const std::string& path) {
     return ::CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : ::GetLastError();
 }

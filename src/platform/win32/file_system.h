@@ -14,6 +14,7 @@ public:
                                  bool ownerOnly) override;
     ErrorCode deleteFile(const std::string& path) override;
     ErrorCode deleteFolder(const std::string& path) override;
+    ErrorCode moveFolder(const std::string& from, const std::string& to) override;
     ErrorCode createFolder(const std::string& path) override;
     Result<std::vector<std::string>> listFiles(const std::string& folder) override;
     Result<std::string> absolutePath(const std::string& path) override;

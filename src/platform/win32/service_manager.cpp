@@ -128,9 +128,10 @@ class Win32ServiceManagerConnection final : public ServiceManagerConnection {
 public:
     explicit Win32ServiceManagerConnection(SC_HANDLE manager) : manager_(manager) {}
 
-    Result<std::unique_ptr<ServiceHandle>> open(const std::string& name) override {
+    Result<std::unique_ptr<ServiceHandle>> open(const std::string& name,
+                                                std::uint32_t access) override {
         using R = Result<std::unique_ptr<ServiceHandle>>;
-        SC_HANDLE service = ::OpenServiceA(manager_.get(), name.c_str(), SERVICE_ALL_ACCESS);
+        SC_HANDLE service = ::OpenServiceA(manager_.get(), name.c_str(), access);
         if (!service) return R::failure(::GetLastError());
         return {std::make_unique<Win32ServiceHandle>(service), 0};
     }

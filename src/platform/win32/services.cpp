@@ -14,7 +14,8 @@
 namespace platform {
 
 const Conventions& hostConventions() {
-    static const Conventions conventions{"\\", ".exe", ".bat", "\r\n", CommandFileKind::batchFile};
+    static const Conventions conventions{"\\", ".exe", ".bat", "\r\n", CommandFileKind::batchFile,
+                                         "net"};
     return conventions;
 }
 
@@ -24,8 +25,9 @@ namespace {
 class Win32Services final : public SystemServices {
 public:
     Win32Services()
-        : services_{files_, processes_, console_, messageBoxes_, codePages_,
-                    errors_, clock_,     random_,  hostConventions(), windows_, databases_} {}
+        : services_{files_,  processes_, console_, messageBoxes_,      codePages_,
+                    errors_, clock_,     random_,  hostConventions(), windows_,
+                    databases_, *serviceManager_} {}
     Services& services() override { return services_; }
 
 private:
@@ -39,6 +41,7 @@ private:
     StdRandom random_;
     Win32ForeignWindows windows_;
     Win32DatabaseEngine databases_;
+    std::unique_ptr<ServiceManager> serviceManager_ = makeSystemServiceManager();
     Services services_;
 };
 

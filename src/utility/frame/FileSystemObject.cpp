@@ -76,6 +76,10 @@ void FileSystemObject::DeleteFolder(const std::string& path) {
     raiseOn(files_.deleteFolder(path), path);
 }
 
+void FileSystemObject::MoveFolder(const std::string& from, const std::string& to) {
+    raiseOn(files_.moveFolder(from, to), from);
+}
+
 void FileSystemObject::CreateFolder(const std::string& path) {
     if (files_.folderExists(path)) throw vbError(VbError::fileAlreadyExists, path);
     raiseOn(files_.createFolder(path), path);

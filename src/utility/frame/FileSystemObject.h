@@ -32,6 +32,7 @@ public:
     void ReplaceContent(const std::string& path, const std::string& text, bool ownerOnly);
     void DeleteFile(const std::string& path);
     void DeleteFolder(const std::string& path);
+    void MoveFolder(const std::string& from, const std::string& to);
     void CreateFolder(const std::string& path);
     std::vector<std::string> ListFiles(const std::string& folder);
     std::string GetAbsolutePathName(const std::string& path);

@@ -54,6 +54,9 @@ public:
     platform::ErrorCode deleteFolder(const std::string& p) override {
         return real_.deleteFolder(p);
     }
+    platform::ErrorCode moveFolder(const std::string& f, const std::string& t) override {
+        return real_.moveFolder(f, t);
+    }
     platform::ErrorCode createFolder(const std::string& p) override {
         return real_.createFolder(p);
     }
@@ -174,7 +177,8 @@ TEST_F(MySQLDumps, ShortFreeSpaceStopsTheDumpWith2019AndTheRequiredSize) {
     ShortOfSpace shortFiles(real.files, 1000);
     platform::Services services{shortFiles,       real.processes, real.console, real.messageBoxes,
                                 real.codePages,   real.errors,    real.clock,   real.random,
-                                real.conventions, real.windows, real.databases};
+                                real.conventions, real.windows,   real.databases,
+                                real.serviceManager};
     auto installer = installerOn(services, mariadbtest::testServer().port);
     Quimbo::MySQLDBInstallerSteps steps{*installer};
     steps.createDumpsFolder();

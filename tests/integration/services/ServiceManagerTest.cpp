@@ -39,8 +39,8 @@ protected:
 };
 
 TEST_F(ServiceManagerSeam, AnswersWithTheWindowsErrorNumbers) {
-    EXPECT_EQ(connection->open("Missing").error, winerr::serviceDoesNotExist);
-    EXPECT_EQ(connection->open("bad/name").error, winerr::invalidName);
+    EXPECT_EQ(connection->open("Missing", svc::serviceAllAccess).error, winerr::serviceDoesNotExist);
+    EXPECT_EQ(connection->open("bad/name", svc::serviceAllAccess).error, winerr::invalidName);
 
     auto created =
         connection->create(configOf("Harvella", servicetests::testService("Harvella", "normal")));
@@ -59,7 +59,8 @@ TEST_F(ServiceManagerSeam, AnswersWithTheWindowsErrorNumbers) {
 
     EXPECT_EQ(service.remove(), winerr::success);
     created.value.reset();
-    EXPECT_EQ(connection->open("Harvella").error, winerr::serviceDoesNotExist);
+    EXPECT_EQ(connection->open("Harvella", svc::serviceAllAccess).error,
+              winerr::serviceDoesNotExist);
 }
 
 TEST_F(ServiceManagerSeam, ServiceDeletedWhileRunningStopsThenGoesWithItsLastHandle) {
@@ -77,7 +78,7 @@ TEST_F(ServiceManagerSeam, ServiceDeletedWhileRunningStopsThenGoesWithItsLastHan
     EXPECT_TRUE(stopped.ok()) << "the stopped service was gone with its handle open: "
                               << stopped.error;
     created.value.reset();
-    EXPECT_EQ(connection->open("Doomed").error, winerr::serviceDoesNotExist);
+    EXPECT_EQ(connection->open("Doomed", svc::serviceAllAccess).error, winerr::serviceDoesNotExist);
 }
 
 TEST_F(ServiceManagerSeam, ControlReturnsOnceTheServicesHandlerHasReturned) {
@@ -103,7 +104,7 @@ TEST_F(ServiceManagerSeam, KeepsTheConfigurationWithItsDependencyMultiString) {
     ASSERT_TRUE(created.ok());
     EXPECT_EQ(created.value->setDescription("Harvella - Web Based Timesheet"), winerr::success);
 
-    const auto read = connection->open("Harvella").value->queryConfig();
+    const auto read = connection->open("Harvella", svc::serviceAllAccess).value->queryConfig();
     ASSERT_TRUE(read.ok());
     EXPECT_EQ(read.value.dependencies, config.dependencies);
     EXPECT_EQ(read.value.commandLine, config.commandLine);

@@ -15,7 +15,7 @@ public:
     std::set<std::string> folders{"/", "/tmp"};
     std::set<std::string> privateFiles;
     std::uint64_t freeBytes = 1ull << 40;
-    FailureSchedule writes, deletes, creates;
+    FailureSchedule writes, deletes, creates, moves;
 
     bool fileExists(const std::string& path) override { return files.count(path) > 0; }
     bool folderExists(const std::string& path) override { return folders.count(path) > 0; }
@@ -51,6 +51,32 @@ public:
         if (const auto e = deletes.next()) return e;
         if (!folders.erase(path)) return platform::winerr::pathNotFound;
         eraseBelow(path);
+        return 0;
+    }
+    platform::ErrorCode moveFolder(const std::string& from, const std::string& to) override {
+        if (const auto e = moves.next()) return e;
+        if (!folderExists(from)) return platform::winerr::pathNotFound;
+        if (folderExists(to) || fileExists(to)) return platform::winerr::alreadyExists;
+        if (!folderExists(parentOf(to))) return platform::winerr::pathNotFound;
+        const std::string prefix = from + "/";
+        std::map<std::string, std::string> moved;
+        for (auto it = files.begin(); it != files.end();)
+            if (it->first.rfind(prefix, 0) == 0) {
+                moved[to + it->first.substr(from.size())] = it->second;
+                it = files.erase(it);
+            } else {
+                ++it;
+            }
+        files.insert(moved.begin(), moved.end());
+        std::set<std::string> movedFolders{to};
+        for (auto it = folders.begin(); it != folders.end();)
+            if (*it == from || it->rfind(prefix, 0) == 0) {
+                if (*it != from) movedFolders.insert(to + it->substr(from.size()));
+                it = folders.erase(it);
+            } else {
+                ++it;
+            }
+        folders.insert(movedFolders.begin(), movedFolders.end());
         return 0;
     }
     platform::ErrorCode createFolder(const std::string& path) override {

@@ -9,6 +9,7 @@
 #include "FakeFileSystem.h"
 #include "FakeForeignWindows.h"
 #include "FakeProcesses.h"
+#include "FakeServiceManager.h"
 #include "platform/platform.h"
 
 namespace fakes {
@@ -122,13 +123,13 @@ private:
 
 inline const platform::Conventions& windowsConventions() {
     static const platform::Conventions conventions{"\\", ".exe", ".bat", "\r\n",
-                                                   platform::CommandFileKind::batchFile};
+                                                   platform::CommandFileKind::batchFile, "net"};
     return conventions;
 }
 
 inline const platform::Conventions& linuxConventions() {
     static const platform::Conventions conventions{"/", "", ".sh", "\n",
-                                                   platform::CommandFileKind::shellScript};
+                                                   platform::CommandFileKind::shellScript, "harvella-sc"};
     return conventions;
 }
 
@@ -144,9 +145,18 @@ struct FakeServices {
     FakeRandom random;
     FakeForeignWindows windows;
     FakeDatabaseEngine databases;
-    platform::Services services{files,  processes, console,           messageBoxes,
-                                codePages, errors, clock, random, linuxConventions(), windows,
-                                databases};
+    servicefakes::Journal serviceCalls;
+    servicefakes::FakeServiceManager serviceManager{serviceCalls};
+    platform::Services services{files,  processes, console, messageBoxes,      codePages,
+                                errors, clock,     random,  linuxConventions(), windows,
+                                databases, serviceManager};
+
+    // The same fakes with the Windows spellings.
+    platform::Services onWindows() {
+        return {files,  processes, console, messageBoxes,        codePages,
+                errors, clock,     random,  windowsConventions(), windows,
+                databases, serviceManager};
+    }
 };
 
 }  // namespace fakes

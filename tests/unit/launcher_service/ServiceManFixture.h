@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "FakeServiceManager.h"
+#include "JournalFakes.h"
 #include "launcher/LauncherFakes.h"
 #include "runtime/LauncherSettings.h"
 #include "service/ServiceMan.h"

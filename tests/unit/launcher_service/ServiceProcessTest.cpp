@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "FakeServiceManager.h"
+#include "JournalFakes.h"
 #include "launcher/LauncherFakes.h"
 #include "runtime/JavaVmHost.h"
 #include "runtime/LauncherSettings.h"

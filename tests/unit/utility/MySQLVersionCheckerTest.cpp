@@ -93,9 +93,7 @@ TEST_F(VersionCheckRun, AFailingClientAnswersTwoAndCleansUp) {
 
 TEST(VersionCheckCommandFile, OnWindowsSwitchesToTheAnsiCodePageFirst) {
     fakes::FakeServices fake;
-    platform::Services windows{fake.files,  fake.processes, fake.console, fake.messageBoxes,
-                               fake.codePages, fake.errors, fake.clock,   fake.random,
-                               fakes::windowsConventions(), fake.windows, fake.databases};
+    platform::Services windows = fake.onWindows();
     std::string script;
     fake.processes.onLaunch = [&](const std::string& line) {
         script = fake.files.files[line.substr(1, line.size() - 2)];

@@ -18,6 +18,9 @@ struct Conventions {
     // Line break inside generated command files: CR LF on Windows, LF on Linux.
     std::string commandFileLineBreak;
     CommandFileKind commandFileKind = CommandFileKind::batchFile;
+    // The program whose "start NAME" and "stop NAME" start or stop a service
+    // and wait for it: "net" on Windows, the stand-in's "harvella-sc" on Linux.
+    std::string serviceCommand;
 };
 
 const Conventions& hostConventions();

@@ -35,6 +35,9 @@ public:
     virtual ErrorCode deleteFile(const std::string& path) = 0;
     // Deletes a folder with everything in it, read-only files included.
     virtual ErrorCode deleteFolder(const std::string& path) = 0;
+    // Moves or renames a folder with everything in it; fails when something
+    // exists at `to` already.
+    virtual ErrorCode moveFolder(const std::string& from, const std::string& to) = 0;
     // Creates one folder; its parent must exist.
     virtual ErrorCode createFolder(const std::string& path) = 0;
     // Names (not paths) of the files directly inside a folder.

@@ -11,6 +11,7 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/random.h"
+#include "platform/service_manager.h"
 #include "platform/system_errors.h"
 
 namespace platform {
@@ -29,6 +30,7 @@ struct Services {
     const Conventions& conventions;
     ForeignWindows& windows;
     DatabaseEngine& databases;
+    ServiceManager& serviceManager;
 };
 
 // Owns the real implementations; `services` refers into it.

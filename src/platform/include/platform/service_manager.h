@@ -27,9 +27,12 @@ constexpr std::uint32_t controlStop = 1;
 constexpr std::uint32_t controlInterrogate = 4;
 constexpr std::uint32_t acceptStop = 1;
 
-// Manager access rights the client asks for.
+// Access rights the client asks for.
 constexpr std::uint32_t managerAllAccess = 0xF003F;
+constexpr std::uint32_t managerConnect = 0x0001;
 constexpr std::uint32_t managerCreateService = 0x0002;
+constexpr std::uint32_t serviceAllAccess = 0xF01FF;
+constexpr std::uint32_t serviceQueryStatus = 0x0004;
 }  // namespace svc
 
 // SERVICE_STATUS, field for field.
@@ -78,7 +81,10 @@ public:
 class ServiceManagerConnection {
 public:
     virtual ~ServiceManagerConnection() = default;
-    virtual Result<std::unique_ptr<ServiceHandle>> open(const std::string& name) = 0;
+    // With the access rights the caller needs: a user without administrator
+    // rights may query a service but not control it.
+    virtual Result<std::unique_ptr<ServiceHandle>> open(const std::string& name,
+                                                        std::uint32_t access) = 0;
     virtual Result<std::unique_ptr<ServiceHandle>> create(const ServiceConfig& config) = 0;
     virtual Result<std::unique_ptr<ServiceDatabaseLock>> lock() = 0;
 };

@@ -1,15 +1,12 @@
 #pragma once
-// An in-memory service manager whose services play back scripted states,
-// a clock that only moves when slept on, and a progress listener; all three
-// write into one journal so that tests can check the order of calls.
-#include <functional>
+// An in-memory service manager whose services play back scripted states and
+// write every call into a journal, so that tests can check the order of calls.
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
 #include "platform/service_manager.h"
-#include "service/ProgressListener.h"
 
 namespace servicefakes {
 
@@ -43,11 +40,14 @@ public:
     std::map<std::string, FakeService> services;
     Journal& journal;
     platform::ErrorCode connectError = 0, openError = 0, lockError = 0, createError = 0;
+    // The rights the last connect and open asked for.
+    std::uint32_t connectAccess = 0, openAccess = 0;
 
     explicit FakeServiceManager(Journal& sharedJournal) : journal(sharedJournal) {}
 
+    // A fresh service under the name, replacing one added before.
     FakeService& add(const std::string& name, std::vector<platform::ServiceStatus> script) {
-        FakeService& service = services[name];
+        FakeService& service = services[name] = FakeService{};
         service.config.name = name;
         service.script = std::move(script);
         return service;
@@ -130,9 +130,10 @@ class FakeConnection final : public platform::ServiceManagerConnection {
 public:
     explicit FakeConnection(FakeServiceManager& manager) : manager_(manager) {}
 
-    platform::Result<std::unique_ptr<platform::ServiceHandle>> open(
-        const std::string& name) override {
+    platform::Result<std::unique_ptr<platform::ServiceHandle>> open(const std::string& name,
+                                                                    std::uint32_t access) override {
         using R = platform::Result<std::unique_ptr<platform::ServiceHandle>>;
+        manager_.openAccess = access;
         if (manager_.openError) return R::failure(manager_.openError);
         const auto found = manager_.services.find(name);
         if (found == manager_.services.end())
@@ -167,52 +168,12 @@ private:
 };
 
 inline platform::Result<std::unique_ptr<platform::ServiceManagerConnection>>
-FakeServiceManager::connect(std::uint32_t) {
+FakeServiceManager::connect(std::uint32_t access) {
     using R = platform::Result<std::unique_ptr<platform::ServiceManagerConnection>>;
+    connectAccess = access;
     if (connectError) return R::failure(connectError);
     return {std::make_unique<FakeConnection>(*this), 0};
 }
-
-class JournalClock final : public platform::Clock {
-public:
-    explicit JournalClock(Journal& journal) : journal_(journal) {}
-    std::chrono::milliseconds now{0};
-    // Runs after every sleep, so that a test can change the world in between.
-    std::function<void()> afterSleep;
-
-    std::chrono::milliseconds monotonicNow() override { return now; }
-    platform::LocalTime localNow() override { return {}; }
-    void sleep(std::chrono::milliseconds duration) override {
-        journal_.push_back("sleep " + std::to_string(duration.count()));
-        now += duration;
-        if (afterSleep) afterSleep();
-    }
-
-private:
-    Journal& journal_;
-};
-
-class JournalListener final : public Harvella::ServiceMan::ProgressListener {
-public:
-    explicit JournalListener(Journal& journal) : journal_(journal) {}
-    void setTotal(int total) override { journal_.push_back("setTotal " + std::to_string(total)); }
-    void advance(int n) override { journal_.push_back("advance " + std::to_string(n)); }
-    void step() override { journal_.push_back("step"); }
-    void finish() override { journal_.push_back("finish"); }
-
-private:
-    Journal& journal_;
-};
-
-class FakeProgramFile final : public platform::ProgramFile {
-public:
-    platform::Result<std::string> path{"C:\\Program Files\\Harvella\\Harvella_Access.exe", 0};
-    std::size_t askedSize = 0;
-    platform::Result<std::string> modulePath(std::size_t bufferSize) override {
-        askedSize = bufferSize;
-        return path;
-    }
-};
 
 inline std::size_t countOf(const Journal& journal, const std::string& entry) {
     std::size_t count = 0;
