@@ -15,11 +15,16 @@ namespace Quimbo {
 // Every statement and script reaches the MySQL server through the command-line
 // client of the managed installation, run through a generated command file
 // with its output and errors in temporary files; the utility links no client
-// library. Stateless between calls. Also dumps databases with mysqldump.
+// library. Stateless between calls. Also dumps databases with mysqldump, and
+// unpacks, registers, starts, stops and removes the private server, deciding
+// by the service's state phrase, read afresh every time.
 class MySQLManager {
 public:
     explicit MySQLManager(platform::Services& services);
     void Initialize(FileSystemObject& fileObject);
+
+    // A MySQL program of the installation: mysqlHome/bin/name, with ".exe" on Windows.
+    std::string program(const std::string& mysqlHome, const std::string& name) const;
 
     MySQLResultSet sqlExecFile(const MySQLConnection& connection, const std::string& sqlQueryFile);
     MySQLResultSet sqlExec(const MySQLConnection& connection, const std::string& sqlQuery);
@@ -63,9 +68,43 @@ public:
     // The value as one command-line argument (QuoteArgument).
     static std::string EscapeMySQLCommandLineParam(const std::string& param);
 
+    // Unpacks the package into the folder; raises the tool's exit code with
+    // its standard error ("Disk is full" for 50).
+    void UnzipMySQLPackage(const std::string& unzipUtil, const std::string& mySQLPackage,
+                           const std::string& mySQLInstallationDir);
+    // Whether the server accepts "root" with the password.
+    bool CheckRootPwd(const std::string& rootPwd, const std::string& mySQLFolder,
+                      const std::string& mySQLHost, const std::string& mySQLPort);
+    // Registers the server as a service with manual start. One that exists is
+    // stopped, removed and registered afresh with `removeIfExists`, and
+    // raises -1 without.
+    void InstallMySQLService(const std::string& mySQLFolder, const std::string& mySQLServiceName,
+                             const std::string& mySQLConfigFilePath, bool removeIfExists);
+    // Through the server's own --remove, or through the service database when
+    // the server program has gone.
+    void RemoveMySQLService(const std::string& mySQLFolder, const std::string& mySQLServiceName);
+    // Starts the service, waits until it runs and gives the server 15 s to
+    // get ready; nothing when it runs already.
+    void StartMySQLService(const std::string& mySQLServiceName);
+    // Stopped or not installed.
+    bool IsServiceStopped(const std::string& mySQLServiceName);
+    void StopMySQLService(const std::string& mySQLServiceName);
+    // Stops the server through mysqladmin as root, or through the service
+    // when there is no mysqladmin. `port` is decimal text; empty leaves it out.
+    void ShutdownMySQLServer(const std::string& serviceName, const std::string& mysqlHome,
+                             const std::string& port, const std::string& rootPwd);
+
 private:
+    // Up to 10 polls 3 s apart; raises -1 with the last phrase.
+    void WaitForServiceStatus(const std::string& serviceName, const std::string& wantedStatus);
+    std::string serviceStatus(const std::string& serviceName);
+    // Runs "net start|stop NAME" and waits for the state; raises the exit code
+    // with net's converted error text.
+    void controlService(const std::string& verb, const std::string& serviceName,
+                        const std::string& wantedStatus);
+    std::string fromConsole(const std::string& text);
+
     static std::string lowerCase(std::string text);
-    std::string program(const std::string& mysqlHome, const std::string& name) const;
     MySQLResultSet runClient(const ClientRunFiles& files, TemporaryFiles& unreadOutput);
     MySQLResultSet showTablesIn(const std::string& dbName, const MySQLConnection& server);
     double tableDumpSize(const MySQLConnection& connection, const std::string& table);
