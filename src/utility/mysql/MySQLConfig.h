@@ -25,6 +25,8 @@ public:
     std::string GetMySQLHost() const { return "127.0.0.1"; }
     std::string GetMySQLHarvellaSchema() const;
     std::string GetMySQLFolder() const;
+    // The MySQL folder's name under the installation folder, as given.
+    const std::string& GetMySQLFolderName() const { return mySQLFolder_; }
     std::string GetMySQLConfigFile() const;
     std::string GetMySQLDataFolder() const;
     std::string GetMySQLRootPwdFile() const;

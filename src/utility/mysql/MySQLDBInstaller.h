@@ -60,6 +60,26 @@ private:
     void DumpAllDatabases(const std::string& rootPassword);
     void DumpHarvellaDatabase(const std::string& rootPassword);
 
+    // The server steps. Each shows its action, raises any failure again with
+    // its own number and source text (the description kept) and moves the bar.
+    // The first port from `startPort` on that the port tool finds free on
+    // every address.
+    std::int16_t FindFreeMySQLPort(const std::string& portTool, std::int16_t startPort);
+    // Unpacks the package into the installation folder and makes its top
+    // folder the MySQL folder; a half-unpacked package is removed.
+    void UnzipMySQL();
+    // Writes the option file, or sets the port in the one there and comments
+    // out the binary log.
+    void ConfigureMySQL();
+    // Lets the server create its data folder; an existing one is kept.
+    void InitMySQLDataCatalog();
+    void InstallMySQLServiceStep();
+    void StartMySQLServiceStep(bool withLabel, bool dumpMode);
+    // By mysqladmin with the stored root password, or by the service.
+    void StopMySQLServiceStep(bool withLabel, bool byShutdown);
+    void RemoveMySQLServiceStep();
+    void RemoveMySQLFolderStep();
+
     // The private server of the settings, as the given account.
     MySQLConnection connection(const std::string& database, const std::string& user,
                                const std::string& password) const;

@@ -3,24 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "MySQLClientFixture.h"
+#include "MySQLDBInstallerSteps.h"
 #include "frame/MainModule.h"
-#include "mysql/MySQLDBInstaller.h"
 
-namespace Quimbo {
-
-// Reaches the installer's private dump steps.
-struct MySQLDBInstallerSteps {
-    MySQLDBInstaller& installer;
-    std::string nextDumpFileName(const std::string& db) {
-        return installer.GetNextDumpFileName(db);
-    }
-    void createDumpsFolder() { installer.CreateDumpsFolder(); }
-    void dumpDatabase(const std::string& db) { installer.DumpDatabaseStep(db, "rootpw"); }
-    void dumpAll() { installer.DumpAllDatabases("rootpw"); }
-    void dumpHarvella() { installer.DumpHarvellaDatabase("rootpw"); }
-};
-
-}  // namespace Quimbo
 
 namespace {
 
@@ -244,6 +229,103 @@ TEST_F(MySQLDumpSteps, TheProductDatabaseIsDumpedOnlyWhenItExistsAndProgressMove
     steps.dumpHarvella();
     EXPECT_EQ(dumpedDatabases().size(), 1u);
     EXPECT_EQ(progress(), 20);
+}
+
+class MySQLServerSteps : public MySQLDBInstallerTest {
+protected:
+    void SetUp() override {
+        initialize();
+        installer.SetProgressTotal(100);
+        fake.files.folders.insert("/inst");
+    }
+    // The next program started ends so.
+    void answer(int exitCode, const std::string& err = "", const std::string& out = "") {
+        fake.processes.children.push_back(fakes::ScriptedChild{{out}, {err}, exitCode, "", 0});
+    }
+    void serviceIn(std::uint32_t state) {
+        fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(state)});
+    }
+    void initializeWithFolders(const std::string& mySQLFolder, const std::string& packageFolder) {
+        args = Quimbo::SplitArgumentLine("1|/inst|" + mySQLFolder +
+                                         "|harvella.config|11|12|13|14|15|16|InstallMySQL|/pt|/uz|"
+                                         "/pkg.zip|" + packageFolder + "|HvMySQL|");
+        int count = static_cast<int>(args.size());
+        installer.Initialize(args, count);
+    }
+};
+
+TEST_F(MySQLServerSteps, ThePortScanRunsTheToolOncePerPortUntilOneIsFree) {
+    answer(1);
+    answer(1);
+    answer(0);
+    EXPECT_EQ(steps.findFreePort("/pt", 27351), 27353);
+    EXPECT_EQ(fake.processes.commandLines,
+              (std::vector<std::string>{"\"/pt\" 27351 0.0.0.0", "\"/pt\" 27352 0.0.0.0",
+                                        "\"/pt\" 27353 0.0.0.0"}));
+    EXPECT_EQ(labels(), std::vector<std::string>{"Scanning ports"});
+    EXPECT_EQ(progress(), 5);
+}
+
+TEST_F(MySQLServerSteps, AScanWithoutAFreePortRaises2000AndEndsAtTheHighestPortTheSettingsHold) {
+    for (int port = 32000; port <= 32767; ++port)
+        answer(1);
+    EXPECT_EQ(raisedBy([&] { steps.findFreePort("/pt", 32000); }),
+              Raised(2000, "find avaible port to install MySQL.", ""));
+    EXPECT_EQ(fake.processes.commandLines.size(), 768u);
+    EXPECT_EQ(fake.processes.commandLines.back(), "\"/pt\" 32767 0.0.0.0");
+    EXPECT_EQ(progress(), 0);
+}
+
+TEST_F(MySQLServerSteps, FolderNamesThatLeadOutOfTheInstallationFolderAreRefusedBeforeAnyDeletion) {
+    initializeWithFolders("MySQL", "");
+    EXPECT_EQ(raisedBy([&] { steps.unzip(); }),
+              Raised(2001, "unzip MySQL", "\"\" is not a folder inside the installation folder."));
+    for (const std::string name : {".", "a/../..", "a\\..\\.."}) {
+        initializeWithFolders(name, "mysql-pkg");
+        EXPECT_EQ(std::get<0>(raisedBy([&] { steps.unzip(); })), 2002) << name;
+        EXPECT_EQ(raisedBy([&] { steps.removeFolder(); }),
+                  Raised(2015, "remove MySQL folder",
+                         "\"" + name + "\" is not a folder inside the installation folder."));
+    }
+    EXPECT_TRUE(fake.processes.commandLines.empty());
+    EXPECT_TRUE(fake.files.folderExists("/inst"));
+}
+
+TEST_F(MySQLServerSteps, EachStepRaisesItsOwnNumberAndSourceWithTheFailuresDescription) {
+    serviceIn(platform::svc::stopped);
+    answer(2, "System error 2 has occurred.");
+    EXPECT_EQ(raisedBy([&] { steps.start(true, false); }),
+              Raised(2005, "start MySQL Service", "System error 2 has occurred."));
+    answer(2, "System error 2 has occurred.");
+    EXPECT_EQ(std::get<0>(raisedBy([&] { steps.start(false, true); })), 2017) << "dump mode";
+
+    serviceIn(platform::svc::running);
+    answer(2, "System error 1061 has occurred.");
+    EXPECT_EQ(raisedBy([&] { steps.stop(true, false); }),
+              Raised(2006, "stop MySQL Service", "System error 1061 has occurred."));
+    answer(1, "", "Failed to install the service\n");
+    EXPECT_EQ(raisedBy([&] { steps.installService(); }),
+              Raised(2004, "install MySQL Service", "Failed to install the service\n"));
+
+    fake.serviceManager.services.at("HvMySQL").removeError = 1072;
+    EXPECT_EQ(raisedBy([&] { steps.removeService(); }), Raised(2014, "remove MySQL service", ""));
+    fake.files.folders.insert("/inst/MySQL");
+    fake.files.deletes.failOnCall(1, platform::winerr::accessDenied);
+    EXPECT_EQ(raisedBy([&] { steps.removeFolder(); }),
+              Raised(2015, "remove MySQL folder", "Permission denied"));
+    EXPECT_EQ(progress(), 0) << "no step that failed moves the bar";
+}
+
+TEST_F(MySQLServerSteps, AStopMovesTheBarOnlyWithItsLabelAStartAlways) {
+    serviceIn(platform::svc::stopped);
+    steps.stop(false, false);
+    EXPECT_EQ(progress(), 0);
+    steps.stop(true, false);
+    EXPECT_EQ(progress(), 10);
+    serviceIn(platform::svc::running);
+    steps.start(false, false);
+    EXPECT_EQ(progress(), 20);
+    EXPECT_EQ(labels(), std::vector<std::string>{"Stopping MySQL service"});
 }
 
 }  // namespace
