@@ -3,28 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <filesystem>
-#include <thread>
 
+#include "MySQLDBInstallerSteps.h"
 #include "frame/FailureRecord.h"
-#include "mysql/MySQLDBInstaller.h"
+#include "support/CommandLineWatch.h"
 #include "support/MySQLServerTest.h"
-
-namespace Quimbo {
-
-// Reaches the installer's private settings and dump steps.
-struct MySQLDBInstallerSteps {
-    MySQLDBInstaller& installer;
-    void useServer(int port) { installer.settings_.SetMySQLPort(static_cast<std::int16_t>(port)); }
-    void createDumpsFolder() { installer.CreateDumpsFolder(); }
-    void dumpDatabase(const std::string& db, const std::string& pw) {
-        installer.DumpDatabaseStep(db, pw);
-    }
-    void dumpAll(const std::string& pw) { installer.DumpAllDatabases(pw); }
-};
-
-}  // namespace Quimbo
 
 namespace {
 
@@ -96,7 +80,7 @@ protected:
                                       "pf|HvMySQL|");
         int count = static_cast<int>(args.size());
         installer->Initialize(args, count);
-        Quimbo::MySQLDBInstallerSteps{*installer}.useServer(port);
+        Quimbo::MySQLDBInstallerSteps{*installer}.usePort(static_cast<std::int16_t>(port));
         return installer;
     }
     std::vector<std::string> dumps() const {
@@ -144,29 +128,13 @@ TEST_F(MySQLDumps, NoPasswordAppearsInTheProcessListWhileADumpRuns) {
     dumper.user = "qt_dumper" + std::to_string(::getpid());
     dumper.password = password;
 
-    std::atomic<bool> running{true};
-    std::atomic<int> dumpsSeen{0};
-    std::vector<std::string> leaks;
-    std::thread sampler([&] {
-        while (running) {
-            // Processes come and go while the folder is read: no error may end the sampling.
-            std::error_code ignored;
-            for (std::filesystem::directory_iterator entry("/proc", ignored), end; entry != end;
-                 entry.increment(ignored)) {
-                const std::string cmdline =
-                    testsupport::readFile(entry->path().string() + "/cmdline");
-                if (cmdline.find("mysqldump") != std::string::npos) ++dumpsSeen;
-                if (cmdline.find(password) != std::string::npos) leaks.push_back(cmdline);
-            }
-        }
-    });
+    testsupport::CommandLineWatch watch({password}, "mysqldump");
     const double estimate = manager->GetMySQLDatabaseDumpSize(dumper);
     manager->DumpMySQLDatabase(dumper, install / "big.sql", true);
-    running = false;
-    sampler.join();
+    const std::vector<std::string> leaks = watch.stop();
     adminSql("drop user '" + dumper.user + "'@'127.0.0.1';");
 
-    EXPECT_GT(dumpsSeen, 0) << "the sampler never saw mysqldump run";
+    EXPECT_GT(watch.programSightings(), 0) << "the watch never saw mysqldump run";
     EXPECT_TRUE(leaks.empty()) << "password on a command line: " << leaks.front();
     EXPECT_GE(estimate, static_cast<double>(std::filesystem::file_size(install / "big.sql")));
 }

@@ -177,7 +177,7 @@ TEST_F(MySQLDumpSteps, DumpAllSkipsOnlyTheServersOwnDatabasesAndEachGetsItsFile)
     steps.createDumpsFolder();
     EXPECT_EQ(labels(), std::vector<std::string>{"Creating dumps folder"});
     installer.SetProgressTotal(100);
-    steps.dumpAll();
+    steps.dumpAll("rootpw");
     EXPECT_EQ(dumpedDatabases(), (std::vector<std::string>{"harvella", "MYSQL", "other"}));
     EXPECT_EQ(installer.dumpFilePath(), "/inst/database/dumps/other-2024-03-05-01.dmp");
     EXPECT_TRUE(fake.files.fileExists("/inst/database/dumps/harvella-2024-03-05-01.dmp"));
@@ -190,7 +190,7 @@ TEST_F(MySQLDumpSteps, ShortFreeSpaceRaises2019WithTheRequiredBytes) {
     steps.createDumpsFolder();
     client.dump = [](const std::string&) { return FakeMySQLClient::Reply{"0123456789", "", 0}; };
     fake.files.freeBytes = 11;
-    EXPECT_EQ(raisedBy([&] { steps.dumpDatabase("harvella"); }),
+    EXPECT_EQ(raisedBy([&] { steps.dumpDatabase("harvella", "rootpw"); }),
               Raised(2019, "Dump database harvella", "Not enough space for dumping harvella"));
     // A 10-byte schema dump and no tables: 12.5, rounded half to even.
     EXPECT_EQ(installer.requiredDumpSpace(), "12");
@@ -204,21 +204,21 @@ TEST_F(MySQLDumpSteps, AFailingDumpOrListIsReportedAs2013) {
         if (line.find("--no-data") != std::string::npos) return FakeMySQLClient::Reply{"x", "", 0};
         return FakeMySQLClient::Reply{"", "mysqldump: Error 2013: Lost connection\n", 2};
     };
-    EXPECT_EQ(raisedBy([&] { steps.dumpDatabase("harvella"); }),
+    EXPECT_EQ(raisedBy([&] { steps.dumpDatabase("harvella", "rootpw"); }),
               Raised(2013, "Dump database harvella", "mysqldump: Error 2013: Lost connection\n"));
     EXPECT_EQ(installer.dumpFilePath(), "");
 
     client.respond = [](const std::string&) {
         return FakeMySQLClient::Reply{"", "ERROR 1045: Access denied\n", 1};
     };
-    EXPECT_EQ(raisedBy([&] { steps.dumpAll(); }), Raised(2013, "", "ERROR 1045: Access denied\n"));
+    EXPECT_EQ(raisedBy([&] { steps.dumpAll("rootpw"); }), Raised(2013, "", "ERROR 1045: Access denied\n"));
 }
 
 TEST_F(MySQLDumpSteps, TheProductDatabaseIsDumpedOnlyWhenItExistsAndProgressMovesEitherWay) {
     initialize();
     steps.createDumpsFolder();
     installer.SetProgressTotal(100);
-    steps.dumpHarvella();
+    steps.dumpHarvella("rootpw");
     EXPECT_EQ(dumpedDatabases(), std::vector<std::string>{"harvella"});
     EXPECT_EQ(labels().back(), "Dumping harvella database");
     EXPECT_EQ(progress(), 10);
@@ -226,7 +226,7 @@ TEST_F(MySQLDumpSteps, TheProductDatabaseIsDumpedOnlyWhenItExistsAndProgressMove
     client.respond = [](const std::string&) {
         return FakeMySQLClient::Reply{"", "ERROR 1049: Unknown database\n", 1};
     };
-    steps.dumpHarvella();
+    steps.dumpHarvella("rootpw");
     EXPECT_EQ(dumpedDatabases().size(), 1u);
     EXPECT_EQ(progress(), 20);
 }

@@ -15,17 +15,27 @@ struct MySQLDBInstallerSteps {
         return installer.GetNextDumpFileName(db);
     }
     void createDumpsFolder() { installer.CreateDumpsFolder(); }
-    void dumpDatabase(const std::string& db) { installer.DumpDatabaseStep(db, "rootpw"); }
-    void dumpAll() { installer.DumpAllDatabases("rootpw"); }
-    void dumpHarvella() { installer.DumpHarvellaDatabase("rootpw"); }
+    void dumpDatabase(const std::string& db, const std::string& rootPassword) {
+        installer.DumpDatabaseStep(db, rootPassword);
+    }
+    void dumpAll(const std::string& rootPassword) { installer.DumpAllDatabases(rootPassword); }
+    void dumpHarvella(const std::string& rootPassword) {
+        installer.DumpHarvellaDatabase(rootPassword);
+    }
 
     std::int16_t findFreePort(const std::string& tool, std::int16_t start) {
         return installer.FindFreeMySQLPort(tool, start);
     }
     void unzip() { installer.UnzipMySQL(); }
+    void configure() { installer.ConfigureMySQL(); }
+    void initDataCatalog() { installer.InitMySQLDataCatalog(); }
     void installService() { installer.InstallMySQLServiceStep(); }
-    void start(bool withLabel, bool dumpMode) { installer.StartMySQLServiceStep(withLabel, dumpMode); }
-    void stop(bool withLabel, bool byShutdown) { installer.StopMySQLServiceStep(withLabel, byShutdown); }
+    void start(bool withLabel, bool dumpMode) {
+        installer.StartMySQLServiceStep(withLabel, dumpMode);
+    }
+    void stop(bool withLabel, bool byShutdown) {
+        installer.StopMySQLServiceStep(withLabel, byShutdown);
+    }
     void removeService() { installer.RemoveMySQLServiceStep(); }
     void removeFolder() { installer.RemoveMySQLFolderStep(); }
 };
