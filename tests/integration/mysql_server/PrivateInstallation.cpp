@@ -36,8 +36,6 @@ PrivateInstallation::PrivateInstallation()
     manager->Initialize(*fso);
 }
 
-PrivateInstallation::~PrivateInstallation() = default;
-
 void PrivateInstallation::SetUp() {
     oldPath_ = std::getenv("PATH");
     ::setenv("PATH", (testsupport::binDir() + ":" + oldPath_).c_str(), 1);
@@ -112,19 +110,15 @@ Listener::Listener(const std::string& address, int port) : fd_(::socket(AF_INET,
 Listener::~Listener() { ::close(fd_); }
 
 int freePorts(int count) {
-    constexpr int first = 20000, range = 11000;
-    const int start = first + static_cast<int>(std::random_device{}() % range);
-    for (int candidate = start; candidate + count < first + 2 * range && candidate < 32000;
-         candidate += count) {
-        bool allFree = true;
-        for (int port = candidate; allFree && port < candidate + count; ++port) {
-            try {
+    std::mt19937 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int first = 20000 + static_cast<int>(random() % 11000);
+        try {
+            for (int port = first; port < first + count; ++port)
                 Listener probe("0.0.0.0", port);
-            } catch (const std::runtime_error&) {
-                allFree = false;
-            }
+            return first;
+        } catch (const std::runtime_error&) {
         }
-        if (allFree) return candidate;
     }
     throw std::runtime_error("no free ports below 32000");
 }

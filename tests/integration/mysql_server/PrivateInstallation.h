@@ -25,7 +25,6 @@ protected:
     static constexpr const char* serviceName = "HvMySQL";
 
     PrivateInstallation();
-    ~PrivateInstallation() override;
     void SetUp() override;
     void TearDown() override;
 

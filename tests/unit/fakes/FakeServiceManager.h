@@ -40,8 +40,8 @@ public:
     std::map<std::string, FakeService> services;
     Journal& journal;
     platform::ErrorCode connectError = 0, openError = 0, lockError = 0, createError = 0;
-    // The rights the last connect and open asked for.
-    std::uint32_t connectAccess = 0, openAccess = 0;
+    // The rights the last open asked for.
+    std::uint32_t openAccess = 0;
 
     explicit FakeServiceManager(Journal& sharedJournal) : journal(sharedJournal) {}
 
@@ -168,9 +168,8 @@ private:
 };
 
 inline platform::Result<std::unique_ptr<platform::ServiceManagerConnection>>
-FakeServiceManager::connect(std::uint32_t access) {
+FakeServiceManager::connect(std::uint32_t) {
     using R = platform::Result<std::unique_ptr<platform::ServiceManagerConnection>>;
-    connectAccess = access;
     if (connectError) return R::failure(connectError);
     return {std::make_unique<FakeConnection>(*this), 0};
 }
