@@ -22,7 +22,9 @@ bool isNumberUpTo(const std::string& text, unsigned long highest) {
     return std::stoul(text) <= highest;
 }
 
-bool isPort(const std::string& text) { return isNumberUpTo(text, 65535) && std::stoul(text) > 0; }
+bool isPort(const std::string& text) {
+    return isNumberUpTo(text, 65535) && std::stoul(text) > 0;
+}
 
 // Four dotted decimal parts of 0 to 255.
 bool isIPv4Address(const std::string& text) {
@@ -57,9 +59,8 @@ int main(int argc, char** argv) {
     platform::Network& network = launcher->services().network;
     // A bind on every address can succeed beside a server that holds one
     // address only (Windows allows it), so each address is tried as well.
-    const bool free = address == "0.0.0.0"
-                          ? Harvella::canBindPort(network, address, port) &&
-                                Harvella::isPortFree(network, address, port)
-                          : Harvella::canBindPort(network, address, port);
+    const bool free = address == "0.0.0.0" ? Harvella::canBindPort(network, address, port) &&
+                                                 Harvella::isPortFree(network, address, port)
+                                           : Harvella::canBindPort(network, address, port);
     return free ? portFree : portTaken;
 }

@@ -65,7 +65,8 @@ std::int16_t MySQLDBInstaller::FindFreeMySQLPort(const std::string& portTool,
     const int last = std::min(startPort + portCandidates, highestPort);
     for (int port = startPort; port <= last; ++port) {
         std::string errText, outText;
-        const std::string command = QuoteArgument(portTool) + " " + std::to_string(port) + " 0.0.0.0";
+        const std::string command =
+            QuoteArgument(portTool) + " " + std::to_string(port) + " 0.0.0.0";
         if (ExecCmd(services_, command, errText, outText) == 0) {
             ForwardProgress(5);
             return static_cast<std::int16_t>(port);
@@ -101,8 +102,10 @@ void MySQLDBInstaller::ConfigureMySQL() {
     const std::string file = settings_.GetMySQLConfigFile();
     const std::string port = std::to_string(settings_.getMySQLPort());
     if (!fileSystem_.FileExists(file)) {
-        fileSystem_.WriteAll(file, "[mysqld]\r\nsql_mode=NO_ENGINE_SUBSTITUTION,STRICT_TRANS_TABLES\r\n"
-                                   "port=" + port + "\r\n");
+        fileSystem_.WriteAll(file,
+                             "[mysqld]\r\nsql_mode=NO_ENGINE_SUBSTITUTION,STRICT_TRANS_TABLES\r\n"
+                             "port=" +
+                                 port + "\r\n");
     } else if (configuration_.SetConfigParams(file, {}, {"log-bin", "binlog_format"},
                                               {"port", port}) != 0) {
         throw FailureRecord{configFailed, "config MySQL", ""};

@@ -41,8 +41,8 @@ std::string MySQLManager::serviceStatus(const std::string& serviceName) {
 
 void MySQLManager::UnzipMySQLPackage(const std::string& unzipUtil, const std::string& mySQLPackage,
                                      const std::string& mySQLInstallationDir) {
-    const std::string command = QuoteArgument(unzipUtil) + " -o " + QuoteArgument(mySQLPackage) + " -d " +
-                                QuoteArgument(mySQLInstallationDir);
+    const std::string command = QuoteArgument(unzipUtil) + " -o " + QuoteArgument(mySQLPackage) +
+                                " -d " + QuoteArgument(mySQLInstallationDir);
     UnzipUtilTimeoutHandler answerDiskFull;
     std::string errText, outText;
     const int exitCode = ExecCmd(services_, command, errText, outText, &answerDiskFull);
@@ -60,9 +60,9 @@ void MySQLManager::InstallMySQLService(const std::string& mySQLFolder,
                                        const std::string& mySQLServiceName,
                                        const std::string& mySQLConfigFilePath,
                                        bool removeIfExists) {
-    const std::string command = QuoteArgument(program(mySQLFolder, "mysqld")) + " --install-manual " +
-                                QuoteArgument(mySQLServiceName) + " --defaults-file=" +
-                                QuoteArgument(mySQLConfigFilePath);
+    const std::string command = QuoteArgument(program(mySQLFolder, "mysqld")) +
+                                " --install-manual " + QuoteArgument(mySQLServiceName) +
+                                " --defaults-file=" + QuoteArgument(mySQLConfigFilePath);
     std::string errText, outText;
     const int exitCode = ExecCmd(services_, command, errText, outText);
     if (exitCode != 0) throw raised(exitCode, outText);
@@ -85,7 +85,8 @@ void MySQLManager::RemoveMySQLService(const std::string& mySQLFolder,
     }
     std::string errText, outText;
     const int exitCode =
-        ExecCmd(services_, QuoteArgument(server) + " --remove " + QuoteArgument(mySQLServiceName), errText, outText);
+        ExecCmd(services_, QuoteArgument(server) + " --remove " + QuoteArgument(mySQLServiceName),
+                errText, outText);
     if (exitCode != 0) throw raised(exitCode, outText);
     if (lowerCase(outText).find(failedToRemove) != std::string::npos) throw raised(-1, outText);
 }
@@ -116,9 +117,8 @@ void MySQLManager::StopMySQLService(const std::string& mySQLServiceName) {
     controlService("stop", mySQLServiceName, serviceIsStopped);
 }
 
-void MySQLManager::ShutdownMySQLServer(const std::string& serviceName,
-                                       const std::string& mysqlHome, const std::string& port,
-                                       const std::string& rootPwd) {
+void MySQLManager::ShutdownMySQLServer(const std::string& serviceName, const std::string& mysqlHome,
+                                       const std::string& port, const std::string& rootPwd) {
     if (IsServiceStopped(serviceName)) return;
     const std::string admin = program(mysqlHome, "mysqladmin");
     if (!fileObject_->FileExists(admin)) {

@@ -25,8 +25,8 @@ std::string padded(const std::string& password) {
 class PrivateServer : public PrivateInstallation {
 protected:
     Quimbo::MySQLConnection root(const std::string& password) const {
-        return Quimbo::MySQLConnection{mysql(""), "127.0.0.1", std::to_string(port), "root",
-                                       password, ""};
+        return Quimbo::MySQLConnection{mysql(""), "127.0.0.1", std::to_string(port),
+                                       "root",    password,    ""};
     }
     bool acceptsRoot(const std::string& password) {
         return manager->CheckRootPwd(password, install + "/MySQL", "127.0.0.1",
@@ -41,8 +41,8 @@ TEST_F(PrivateServer, LivesFromThePackageToItsRemoval) {
     try {
         liveAndDie();
     } catch (const Quimbo::FailureRecord& failure) {
-        FAIL() << "a step raised " << failure.number << " \"" << failure.source << "\": "
-               << failure.description;
+        FAIL() << "a step raised " << failure.number << " \"" << failure.source
+               << "\": " << failure.description;
     }
 }
 
@@ -69,10 +69,13 @@ void PrivateServer::liveAndDie() {
     // The option file, written new, then edited in place.
     const std::string options = mysql("my-medium.ini");
     steps->configure();
-    EXPECT_EQ(readFile(options), "[mysqld]\r\nsql_mode=NO_ENGINE_SUBSTITUTION,STRICT_TRANS_TABLES\r\n"
-                                 "port=" + std::to_string(port) + "\r\n");
-    writeFile(options, "[mysqld]\r\nport=1\r\nlog-bin=mysql-bin\r\nbinlog_format=mixed\r\n"
-                       "max_connections=20\r\n");
+    EXPECT_EQ(readFile(options),
+              "[mysqld]\r\nsql_mode=NO_ENGINE_SUBSTITUTION,STRICT_TRANS_TABLES\r\n"
+              "port=" +
+                  std::to_string(port) + "\r\n");
+    writeFile(options,
+              "[mysqld]\r\nport=1\r\nlog-bin=mysql-bin\r\nbinlog_format=mixed\r\n"
+              "max_connections=20\r\n");
     steps->configure();
     EXPECT_EQ(readFile(options), "[mysqld]\r\nport=" + std::to_string(port) +
                                      "\r\n#log-bin=mysql-bin\r\n#binlog_format=mixed\r\n"
@@ -111,7 +114,8 @@ void PrivateServer::liveAndDie() {
     const Raised refused = raisedBy([&] { steps->stop(true, true); });
     EXPECT_EQ(std::get<0>(refused), 2006);
     EXPECT_EQ(std::get<1>(refused), "stop MySQL Service");
-    EXPECT_NE(std::get<2>(refused).find("Access denied"), std::string::npos) << std::get<2>(refused);
+    EXPECT_NE(std::get<2>(refused).find("Access denied"), std::string::npos)
+        << std::get<2>(refused);
     writeFile(mysql("data/data.ptc"), padded(rootPassword));
     steps->stop(true, true);
     EXPECT_EQ(serviceState(), Quimbo::serviceIsStopped);

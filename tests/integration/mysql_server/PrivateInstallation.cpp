@@ -64,7 +64,8 @@ void PrivateInstallation::initialize(const std::string& service) {
     int count = static_cast<int>(args.size());
     installer = std::make_unique<Quimbo::MySQLDBInstaller>(system->services());
     installer->Initialize(args, count);
-    steps = std::make_unique<Quimbo::MySQLDBInstallerSteps>(Quimbo::MySQLDBInstallerSteps{*installer});
+    steps =
+        std::make_unique<Quimbo::MySQLDBInstallerSteps>(Quimbo::MySQLDBInstallerSteps{*installer});
 }
 
 std::string PrivateInstallation::mysql(const std::string& relative) const {
@@ -107,7 +108,9 @@ Listener::Listener(const std::string& address, int port) : fd_(::socket(AF_INET,
         throw std::runtime_error("cannot listen on " + address + ":" + std::to_string(port));
 }
 
-Listener::~Listener() { ::close(fd_); }
+Listener::~Listener() {
+    ::close(fd_);
+}
 
 int freePorts(int count) {
     std::mt19937 random{std::random_device{}()};

@@ -39,7 +39,8 @@ protected:
 };
 
 TEST_F(ServiceManagerSeam, AnswersWithTheWindowsErrorNumbers) {
-    EXPECT_EQ(connection->open("Missing", svc::serviceAllAccess).error, winerr::serviceDoesNotExist);
+    EXPECT_EQ(connection->open("Missing", svc::serviceAllAccess).error,
+              winerr::serviceDoesNotExist);
     EXPECT_EQ(connection->open("bad/name", svc::serviceAllAccess).error, winerr::invalidName);
 
     auto created =

@@ -10,7 +10,9 @@ namespace testsupport {
 CommandLineWatch::CommandLineWatch(std::vector<std::string> secrets, std::string program)
     : secrets_(std::move(secrets)), program_(std::move(program)), sampler_([this] { sample(); }) {}
 
-CommandLineWatch::~CommandLineWatch() { stop(); }
+CommandLineWatch::~CommandLineWatch() {
+    stop();
+}
 
 std::vector<std::string> CommandLineWatch::stop() {
     running_ = false;

@@ -122,14 +122,14 @@ private:
 };
 
 inline const platform::Conventions& windowsConventions() {
-    static const platform::Conventions conventions{"\\", ".exe", ".bat", "\r\n",
-                                                   platform::CommandFileKind::batchFile, "net"};
+    static const platform::Conventions conventions{
+        "\\", ".exe", ".bat", "\r\n", platform::CommandFileKind::batchFile, "net"};
     return conventions;
 }
 
 inline const platform::Conventions& linuxConventions() {
-    static const platform::Conventions conventions{"/", "", ".sh", "\n",
-                                                   platform::CommandFileKind::shellScript, "harvella-sc"};
+    static const platform::Conventions conventions{
+        "/", "", ".sh", "\n", platform::CommandFileKind::shellScript, "harvella-sc"};
     return conventions;
 }
 
@@ -147,14 +147,14 @@ struct FakeServices {
     FakeDatabaseEngine databases;
     servicefakes::Journal serviceCalls;
     servicefakes::FakeServiceManager serviceManager{serviceCalls};
-    platform::Services services{files,  processes, console, messageBoxes,      codePages,
-                                errors, clock,     random,  linuxConventions(), windows,
+    platform::Services services{files,     processes,     console, messageBoxes,       codePages,
+                                errors,    clock,         random,  linuxConventions(), windows,
                                 databases, serviceManager};
 
     // The same fakes with the Windows spellings.
     platform::Services onWindows() {
-        return {files,  processes, console, messageBoxes,        codePages,
-                errors, clock,     random,  windowsConventions(), windows,
+        return {files,     processes,     console, messageBoxes,         codePages,
+                errors,    clock,         random,  windowsConventions(), windows,
                 databases, serviceManager};
     }
 };

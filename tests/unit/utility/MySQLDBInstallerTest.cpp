@@ -6,7 +6,6 @@
 #include "MySQLDBInstallerSteps.h"
 #include "frame/MainModule.h"
 
-
 namespace {
 
 using fakes::FakeMySQLClient;
@@ -211,7 +210,8 @@ TEST_F(MySQLDumpSteps, AFailingDumpOrListIsReportedAs2013) {
     client.respond = [](const std::string&) {
         return FakeMySQLClient::Reply{"", "ERROR 1045: Access denied\n", 1};
     };
-    EXPECT_EQ(raisedBy([&] { steps.dumpAll("rootpw"); }), Raised(2013, "", "ERROR 1045: Access denied\n"));
+    EXPECT_EQ(raisedBy([&] { steps.dumpAll("rootpw"); }),
+              Raised(2013, "", "ERROR 1045: Access denied\n"));
 }
 
 TEST_F(MySQLDumpSteps, TheProductDatabaseIsDumpedOnlyWhenItExistsAndProgressMovesEitherWay) {
@@ -241,7 +241,8 @@ protected:
     void initializeWithFolders(const std::string& mySQLFolder, const std::string& packageFolder) {
         args = Quimbo::SplitArgumentLine("1|/inst|" + mySQLFolder +
                                          "|harvella.config|11|12|13|14|15|16|InstallMySQL|/pt|/uz|"
-                                         "/pkg.zip|" + packageFolder + "|HvMySQL|");
+                                         "/pkg.zip|" +
+                                         packageFolder + "|HvMySQL|");
         int count = static_cast<int>(args.size());
         installer.Initialize(args, count);
     }

@@ -52,7 +52,8 @@ TEST_F(ServerOperations, StartWaitsUntilRunningThenGivesTheServerFifteenSeconds)
     EXPECT_EQ(fake.clock.sleeps, pauses(2, milliseconds(15000)));
 }
 
-TEST_F(ServerOperations, TenPollsWithoutTheStateRaiseMinusOneWithTheLastPhraseButTheEleventhCounts) {
+TEST_F(ServerOperations,
+       TenPollsWithoutTheStateRaiseMinusOneWithTheLastPhraseButTheEleventhCounts) {
     serviceIn({svc::stopped, svc::startPending});
     EXPECT_EQ(raisedBy([&] { manager.StartMySQLService(service); }),
               Raised(-1, "", "Service Start Pending"));
