@@ -192,6 +192,23 @@ TEST_F(ServiceProcessTest, StopRequestChecksTheRunningMarkerSixteenTimesAtMost) 
     EXPECT_EQ(stateAfterStop, svc::stopPending);
 }
 
+TEST_F(ServiceProcessTest, StopRequestGivesUpOnAMarkerThatStaysAfterFifteenSleeps) {
+    // A server that keeps its marker for 30 s: the handler stops waiting long before.
+    clock.afterSleep = [this] {
+        if (countOf(journal, "sleep 1000") == 30) system.files.files.erase(runningMarker);
+    };
+    bool markerLeftAtReturn = false;
+    context.runJavaServer = [&] {
+        system.files.files[runningMarker] = "";
+        dispatcher.handler(svc::controlStop);
+        markerLeftAtReturn = system.files.files.count(runningMarker) == 1;
+    };
+    process.runAsService();
+    EXPECT_EQ(countOf(journal, "sleep 1000"), 15u);
+    EXPECT_TRUE(markerLeftAtReturn) << "the handler returned only once the marker was gone";
+    EXPECT_TRUE(errorEvents().empty());
+}
+
 TEST_F(ServiceProcessTest, StopMarkerThatCannotBeCreatedIsLoggedAndChangesNothing) {
     system.files.creates.failOnCall(1, 5);
     std::size_t reportsAfterStop = 0;
