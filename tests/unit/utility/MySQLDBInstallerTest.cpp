@@ -184,7 +184,7 @@ TEST_F(MySQLDumpSteps, DumpAllSkipsOnlyTheServersOwnDatabasesAndEachGetsItsFile)
     EXPECT_EQ(progress(), 20);
 }
 
-TEST_F(MySQLDumpSteps, ShortFreeSpaceRaises2019WithTheRequiredBytes) {
+TEST_F(MySQLDumpSteps, ShortFreeSpaceRaises2019WithTheRequiredBytesAndExactlyEnoughDumps) {
     initialize();
     steps.createDumpsFolder();
     client.dump = [](const std::string&) { return FakeMySQLClient::Reply{"0123456789", "", 0}; };
@@ -194,6 +194,10 @@ TEST_F(MySQLDumpSteps, ShortFreeSpaceRaises2019WithTheRequiredBytes) {
     // A 10-byte schema dump and no tables: 12.5, rounded half to even.
     EXPECT_EQ(installer.requiredDumpSpace(), "12");
     EXPECT_TRUE(dumpedDatabases().empty());
+
+    fake.files.freeBytes = 12;
+    steps.dumpDatabase("harvella", "rootpw");
+    EXPECT_EQ(dumpedDatabases(), std::vector<std::string>{"harvella"});
 }
 
 TEST_F(MySQLDumpSteps, AFailingDumpOrListIsReportedAs2013) {

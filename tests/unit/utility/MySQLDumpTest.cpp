@@ -57,16 +57,21 @@ TEST_F(MySQLDump, EstimateAddsTheSchemaDumpAndTheWrittenRowsOfEveryTable) {
     std::vector<std::string> queries;
     client.respond = [&](const std::string& sql) {
         queries.push_back(sql);
-        if (sql == "show tables;") return FakeMySQLClient::Reply{"Tables_in_db\nt\ne\n", "", 0};
+        if (sql == "show tables;") return FakeMySQLClient::Reply{"Tables_in_db\nt\ne\no\n", "", 0};
         if (sql == "desc `t`;")
             return FakeMySQLClient::Reply{
                 "Field\tType\tNull\nid\tint(11)\tYES\nname\tVARCHAR(9)\tYES\n", "", 0};
-        if (sql == "desc `e`;") return FakeMySQLClient::Reply{"Field\tType\nx\tint(11)\n", "", 0};
+        if (sql == "desc `e`;" || sql == "desc `o`;")
+            return FakeMySQLClient::Reply{"Field\tType\nx\tint(11)\n", "", 0};
         if (sql.find("from `t`") != std::string::npos)
             return FakeMySQLClient::Reply{"count(*)\tsize\n3\t40\n", "", 0};
+        if (sql.find("from `o`") != std::string::npos)
+            return FakeMySQLClient::Reply{"count(*)\tsize\n1\t5\n", "", 0};
         return FakeMySQLClient::Reply{"count(*)\tsize\n0\t0\n", "", 0};
     };
-    const double expected = 1.25 * (1500 + (24 + 22 + 12 + 40 + 2 + 16 + 1000) + (24 + 16 + 1000));
+    // t: 3 rows of 2 columns; e: empty; o: one row of one column.
+    const double expected = 1.25 * (1500 + (24 + 22 + 12 + 40 + 2 + 16 + 1000) + (24 + 16 + 1000) +
+                                    (24 + 22 + 3 + 5 + 2 + 16 + 1000));
     EXPECT_DOUBLE_EQ(manager.GetMySQLDatabaseDumpSize(server), expected);
     ASSERT_GE(queries.size(), 3u);
     EXPECT_EQ(queries[2],
