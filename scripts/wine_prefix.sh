@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# wine_prefix.sh DIR ARCH: makes a Wine prefix of ARCH (win32 or win64) at DIR
+# unless one is there, and checks that the one there is of that ARCH.
+set -euo pipefail
+dir=$1 arch=$2
+export WINEPREFIX="$dir" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$dir/system.reg" ]; then
+  mkdir -p "$(dirname "$dir")"
+  wineboot -i >/dev/null 2>&1
+  # A new prefix goes on settling after wineboot returns; until its wineserver
+  # has ended, a second services.exe can answer every other service-manager call.
+  wineserver -w
+fi
+if ! grep -qx "#arch=$arch" "$dir/system.reg"; then
+  echo "$dir is not a $arch prefix" >&2
+  exit 1
+fi
