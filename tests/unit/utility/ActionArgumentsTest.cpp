@@ -23,7 +23,7 @@ TEST(ParseActionCode, AcceptsBlanksAndASignWithin16Bits) {
     EXPECT_EQ(code, -1);
     EXPECT_TRUE(ParseActionCode("+4", code));
     EXPECT_EQ(code, 4);
-    for (const char* bad : {"", " ", "6.0", "6a", "0x6", "32768", "-32769", "- 1", "\t6",
+    for (const char* bad : {"", " ", "+", "-", "6.0", "6a", "0x6", "32768", "-32769", "- 1", "\t6",
                             "99999999999999999999999999"}) {
         EXPECT_FALSE(ParseActionCode(bad, code)) << "\"" << bad << "\" was taken as " << code;
     }
@@ -31,10 +31,10 @@ TEST(ParseActionCode, AcceptsBlanksAndASignWithin16Bits) {
 
 TEST(WindowHandleField, ReadsA32BitDecimalOrEndsLikeAWrongFieldCount) {
     fakes::FakeServices fake;
-    const Args args{"1", "1234", "-5", "12ab", "", "4294967296"};
+    const Args args{"1", "1234", "-5", "12ab", "", "4294967296", "+", " - "};
     EXPECT_EQ(WindowHandleField(fake.services, args, 1), 1234);
     EXPECT_EQ(WindowHandleField(fake.services, args, 2), -5);
-    for (const std::size_t bad : {3u, 4u, 5u, 6u}) {
+    for (const std::size_t bad : {3u, 4u, 5u, 6u, 7u, 8u}) {
         fakes::FakeServices fresh;
         try {
             WindowHandleField(fresh.services, args, bad);
