@@ -144,6 +144,12 @@ TEST_F(LauncherVerbs, EveryVerbFromInstallToRemoveWithAMySQLServiceToStartFirst)
         EXPECT_EQ(unknown.exitCode, 0) << describe(unknown);
         EXPECT_EQ(unknown.out + unknown.err, "") << describe(unknown);
     }
+    // The install verbs report on standard output, never in a box.
+    const LauncherRun reinstall = runLauncher({"install"});
+    EXPECT_EQ(reinstall.exitCode, 255) << describe(reinstall);
+    EXPECT_EQ(reinstall.out + reinstall.err,
+              "Harvella service is running now and cannot be installed or re-installed.\r\n"
+              "Please stop the service and try again.");
     const LauncherRun opened = runLauncher({"open"});
     EXPECT_EQ(opened.exitCode, 0) << describe(opened);
     EXPECT_EQ(openedUrl(), loginPage);
