@@ -1,5 +1,7 @@
 #include "frontend/Launcher.h"
 
+#include <algorithm>
+
 #include "frontend/ErrorReporting.h"
 #include "frontend/ProgressPhase.h"
 #include "runtime/LoginPage.h"
