@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <map>
 
+#include "file_bytes.h"
+
 namespace platform {
 namespace posix {
 namespace {
@@ -18,14 +20,9 @@ namespace ctl = dialogctl;
 
 constexpr int barWidth = 40;
 
+// Nothing is left to tell the user when standard output cannot be written.
 void writeOut(const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        done += static_cast<std::size_t>(n);
-    }
+    (void)writeFully(STDOUT_FILENO, bytes);
 }
 
 // One key from the terminal on standard input, without echo and without
