@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <string>
@@ -75,6 +76,7 @@ private:
     void paintNow() { ::RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
     // The control's rectangle in the dialog's client coordinates.
     ClientRect placeOf(HWND control) const;
+    LONG lowestChildBottom() const;
     static void place(HWND control, const RECT& rect) {
         ::SetWindowPos(control, nullptr, rect.left, rect.top, rect.right - rect.left,
                        rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -201,6 +203,7 @@ void Win32ProgressDialog::fitTextHeight(int control) {
     const int growth = needed.bottom - before.height();
     if (growth <= 0) return;
 
+    const LONG lowestBefore = lowestChildBottom();
     for (HWND child = ::GetWindow(window_, GW_CHILD); child;
          child = ::GetWindow(child, GW_HWNDNEXT)) {
         ClientRect moved = placeOf(child);
@@ -211,9 +214,18 @@ void Win32ProgressDialog::fitTextHeight(int control) {
     RECT grown = before.rect;
     grown.bottom += growth;
     place(text, grown);
+    // The margin below the lowest control stays as it was.
     RECT client{};
     ::GetClientRect(window_, &client);
-    resizeClient(client.right, client.bottom + growth);
+    resizeClient(client.right, client.bottom + (lowestChildBottom() - lowestBefore));
+}
+
+LONG Win32ProgressDialog::lowestChildBottom() const {
+    LONG lowest = 0;
+    for (HWND child = ::GetWindow(window_, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT))
+        lowest = std::max(lowest, placeOf(child).rect.bottom);
+    return lowest;
 }
 
 void Win32ProgressDialog::show() {
