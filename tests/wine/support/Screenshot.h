@@ -19,7 +19,7 @@ ScreenPixels captureScreen(const RECT& area);
 ScreenPixels captureWindow(HWND window);
 // Whether a pixel of that colour lies inside the child window's rectangle.
 bool showsColour(const ScreenPixels& pixels, HWND child, std::uint32_t rgb);
-// Writes <build>/screenshots/<name>.png.
-void saveScreenshot(const ScreenPixels& pixels, const std::string& name);
+// The window as the screen shows it, in <build>/screenshots/<name>.png.
+void saveScreenshot(HWND window, const std::string& name);
 
 }  // namespace winesupport
