@@ -49,11 +49,14 @@ protected:
                                     openedRecord + ".new' '" + openedRecord + "'\n",
                                 true);
         ::setenv("PATH", (machine.root() + "/bin:" + savedPath).c_str(), 1);
+        // Whoever starts the service: its settings must not reach the service's JVM.
+        ::setenv("JAVA_TOOL_OPTIONS", "-XX:+NoSuchOptionInAnyJvm", 1);
     }
     ~LauncherVerbs() override {
         runLauncher({"stopsilent"});
         testsupport::runProgram(std::string(HARVELLA_BIN_DIR) + "/harvella-sc stop MySQL56");
         ::setenv("PATH", savedPath.c_str(), 1);
+        ::unsetenv("JAVA_TOOL_OPTIONS");
     }
 
     void configurePort(const std::string& port) {
@@ -117,6 +120,12 @@ TEST_F(LauncherVerbs, EveryVerbFromInstallToRemoveWithAMySQLServiceToStartFirst)
               0);
     const LauncherRun withMySQL = runLauncher({"installWithMySQLService", "MySQL56"});
     ASSERT_EQ(withMySQL.exitCode, 0) << describe(withMySQL);
+    const auto registered = manager->connect(platform::svc::managerAllAccess)
+                                .value->open("Harvella", platform::svc::serviceAllAccess)
+                                .value->queryConfig();
+    EXPECT_EQ(registered.value.commandLine,
+              "\"" + launchertest::launcherPath() + "\" startAsService");
+    EXPECT_EQ(registered.value.dependencies, std::string("MySQL56\0\0", 9));
 
     // On a terminal the bar redraws in place, and Enter opens the login page.
     const LauncherRun started = launchertest::runOnTerminal({"start"}, "[Esc] Close", "\r");
