@@ -134,17 +134,19 @@ protected:
 
     void SetUp() override {
         winesupport::installTestJvm(temp);
-        winesupport::makeFolder(programs);
+        // The launcher in its installation folder, the usual one with a blank.
+        for (const char* folder :
+             {"Program Files", "Program Files\\Harvella", "Program Files\\Harvella\\run"})
+            winesupport::makeFolder(temp / folder);
         for (const std::string program : {"Harvella_Access.exe", "Harvella_Access_NoManifest.exe"})
             winesupport::copyFile(winesupport::programFolder() + "\\" + program,
-                                  programs + "\\" + program);
+                                  install + "\\" + program);
         // The shell finds this "explorer" beside the launcher first.
         winesupport::copyFile(winesupport::fixturesFolder() + "\\launcher\\explorer.exe",
-                              programs + "\\explorer.exe");
+                              install + "\\explorer.exe");
         ::SetEnvironmentVariableA("EXPLORER_RECORD", opened.c_str());
         setServerClass("sample.server.SampleServer");
-        std::ofstream(temp / "install\\harvella.config", std::ios::binary)
-            << "IPaddress=127.0.0.1\r\nHTTPPort=18080\r\n";
+        configurePort("18080");
     }
     void TearDown() override {
         run("stopsilent");
@@ -152,25 +154,39 @@ protected:
         ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, Harvella::productKeyPath);
     }
 
+    void configurePort(const std::string& port) {
+        std::ofstream(install + "\\harvella.config", std::ios::binary)
+            << "IPaddress=127.0.0.1\r\nHTTPPort=" << port << "\r\n";
+    }
     void setServerClass(const std::string& name) {
         ASSERT_TRUE(winesupport::setMachineStrings(
-            Harvella::productKeyPath, {{"InstallPath", temp / "install"},
+            Harvella::productKeyPath, {{"InstallPath", install},
                                        {"JavaPath", temp / "java"},
                                        {"StartupClassPath", "C:\\Harvella\\lib\\server.jar"},
                                        {"StartupClassName", name}}));
     }
     std::string commandLine(const std::string& verb, const char* program = "Harvella_Access") {
-        return "\"" + programs + "\\" + program + ".exe\" " + verb;
+        return "\"" + install + "\\" + program + ".exe\" " + verb;
     }
     int run(const std::string& verb, const char* program = "Harvella_Access") {
         return winesupport::runProgram(commandLine(verb, program)).exitCode;
     }
-    // The Harvella service's state; 0 when there is none.
-    DWORD state() {
+    // The Harvella service's state (0 when there is none), or its registered
+    // command line and display name.
+    DWORD state(std::string* registered = nullptr) {
         const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-        const SC_HANDLE service = ::OpenServiceA(manager, "Harvella", SERVICE_QUERY_STATUS);
+        const SC_HANDLE service =
+            ::OpenServiceA(manager, "Harvella", SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG);
         SERVICE_STATUS status{};
         ::QueryServiceStatus(service, &status);
+        union {
+            QUERY_SERVICE_CONFIGA config;
+            char bytes[8192];
+        } buffer{};
+        DWORD needed = 0;
+        if (registered && ::QueryServiceConfigA(service, &buffer.config, sizeof buffer, &needed))
+            *registered =
+                std::string(buffer.config.lpBinaryPathName) + "|" + buffer.config.lpDisplayName;
         ::CloseServiceHandle(service);
         ::CloseServiceHandle(manager);
         return status.dwCurrentState;
@@ -199,12 +215,16 @@ protected:
     }
 
     winesupport::TempFolder temp;
-    const std::string programs = temp / "programs";
+    const std::string install = temp / "Program Files\\Harvella";
     const std::string opened = temp / "opened.txt";
 };
 
 TEST_F(LauncherUnderWine, StartAndStopShowTheirProgressAndResultAndTheUserEndsTheDialog) {
     ASSERT_EQ(run("install"), 0);
+    std::string registered;
+    EXPECT_EQ(state(&registered), DWORD(SERVICE_STOPPED));
+    EXPECT_EQ(registered,
+              "\"" + install + "\\Harvella_Access.exe\" startAsService|Harvella Server");
 
     LauncherRun start(commandLine("start"));
     HWND dialog = start.dialog("Starting Harvella");
@@ -263,8 +283,7 @@ TEST_F(LauncherUnderWine, TheBuildWithoutManifestRunsSilentlyAndShowsFailuresWho
         // A server that fails on a taken port: a reason of three lines.
         const winesupport::PortListener taken("127.0.0.1");
         const std::string port = std::to_string(taken.port());
-        std::ofstream(temp / "install\\harvella.config", std::ios::binary)
-            << "IPaddress=127.0.0.1\r\nHTTPPort=" << port << "\r\n";
+        configurePort(port);
         setServerClass("sample.server.FailingServer");
         LauncherRun start(commandLine("start", program));
         dialog = start.dialog("Starting Harvella");
