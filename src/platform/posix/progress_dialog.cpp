@@ -25,25 +25,40 @@ void writeOut(const std::string& bytes) {
     (void)writeFully(STDOUT_FILENO, bytes);
 }
 
-// One key from the terminal on standard input, without echo and without
-// waiting for a line; Ctrl-C arrives as a key too, so the terminal is always
-// given back as it was.
-char readKey() {
-    termios saved{};
-    if (::tcgetattr(STDIN_FILENO, &saved) != 0) return 0;
-    termios raw = saved;
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
-    char key = 0;
-    ssize_t n = 0;
-    do {
-        n = ::read(STDIN_FILENO, &key, 1);
-    } while (n < 0 && errno == EINTR);
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-    return n == 1 ? key : 0;
-}
+// Standard input's terminal without echo and without waiting for a line, for
+// as long as the object lives; Ctrl-C arrives as a key too, so the terminal is
+// always given back as it was. Set before the prompt shows, so that no early
+// key is echoed.
+class RawTerminal {
+public:
+    RawTerminal() : raw_(::tcgetattr(STDIN_FILENO, &saved_) == 0) {
+        if (!raw_) return;
+        termios raw = saved_;
+        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG);
+        raw.c_cc[VMIN] = 1;
+        raw.c_cc[VTIME] = 0;
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    }
+    ~RawTerminal() {
+        if (raw_) ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+    }
+    RawTerminal(const RawTerminal&) = delete;
+    RawTerminal& operator=(const RawTerminal&) = delete;
+
+    // 0 when nothing can be read.
+    char readKey() {
+        char key = 0;
+        ssize_t n = 0;
+        do {
+            n = ::read(STDIN_FILENO, &key, 1);
+        } while (n < 0 && errno == EINTR);
+        return raw_ && n == 1 ? key : 0;
+    }
+
+private:
+    termios saved_{};
+    const bool raw_;
+};
 
 // Text controls print their text when it appears or changes while they show.
 class TerminalDialog final : public ProgressDialogWindow {
@@ -139,9 +154,10 @@ void TerminalDialog::drawBar() {
 DialogEnd TerminalDialog::runUntilUserEnds() {
     endBarLine();
     if (!terminalIn_) return DialogEnd::close;
+    RawTerminal terminal;
     const bool button = visible_[ctl::button];
     writeOut(button ? "[Enter] " + texts_[ctl::button] + "   [Esc] Close " : "[Esc] Close ");
-    const char key = readKey();
+    const char key = terminal.readKey();
     writeOut("\n");
     return button && (key == '\r' || key == '\n') ? DialogEnd::button : DialogEnd::close;
 }
