@@ -24,9 +24,16 @@ std::string describe(const LauncherRun& run) {
            run.err;
 }
 
-// The display's first lines and its last ones; the progress lines between
-// depend on how fast the service answers.
+// The exit code and everything the run wrote, standard output first.
+void expectRun(const LauncherRun& run, int exitCode, const std::string& output) {
+    EXPECT_EQ(run.exitCode, exitCode) << describe(run);
+    EXPECT_EQ(run.out + run.err, output) << describe(run);
+}
+
+// A successful run's display: its first lines and its last ones; the progress
+// lines between depend on how fast the service answers.
 void expectDisplay(const LauncherRun& run, const std::string& verb, const std::string& result) {
+    EXPECT_EQ(run.exitCode, 0) << describe(run);
     const std::string head = std::string(verb == "start" ? "Starting" : "Stopping") +
                              " Harvella\nPlease wait while Harvella is being " + verb +
                              (verb == "start" ? "ed" : "ped") + " ...\nprogress 0%\n";
@@ -63,14 +70,19 @@ protected:
         launchertest::writeFile(install + "/harvella.config",
                                 "IPaddress=127.0.0.1\nHTTPPort=" + port + "\n");
     }
+    // Null when the service cannot be opened.
+    std::unique_ptr<platform::ServiceHandle> service(const std::string& name) {
+        auto connection = manager->connect(platform::svc::managerAllAccess);
+        if (!connection.ok()) return nullptr;
+        auto opened = connection.value->open(name, platform::svc::serviceAllAccess);
+        return opened.ok() ? std::move(opened.value) : nullptr;
+    }
     // State 0 when the service cannot be asked.
     platform::ServiceStatus status(const std::string& name) {
         platform::ServiceStatus unknown;
         unknown.currentState = 0;
-        auto connection = manager->connect(platform::svc::managerAllAccess);
-        if (!connection.ok()) return unknown;
-        auto service = connection.value->open(name, platform::svc::serviceAllAccess);
-        return service.ok() ? service.value->queryStatus().value : unknown;
+        const auto handle = service(name);
+        return handle ? handle->queryStatus().value : unknown;
     }
     std::string openedUrl() {
         launchertest::waitForFile(openedRecord, true);
@@ -94,20 +106,11 @@ TEST_F(LauncherVerbs, EveryVerbFromInstallToRemoveWithAMySQLServiceToStartFirst)
     configurePort(port);
     const std::string loginPage = "http://localhost:" + port + "/login.do";
 
-    for (const std::string verb : {"start", "Start"}) {
-        const LauncherRun missing = runLauncher({verb});
-        EXPECT_EQ(missing.exitCode, 255) << describe(missing);
-        EXPECT_EQ(missing.err, notFound) << describe(missing);
-    }
-    const LauncherRun nothingToRemove = runLauncher({"remove"});
-    EXPECT_EQ(nothingToRemove.exitCode, 0) << describe(nothingToRemove);
-    EXPECT_EQ(nothingToRemove.out + nothingToRemove.err, "");
-
-    const LauncherRun installed = runLauncher({"install"});
-    ASSERT_EQ(installed.exitCode, 0) << describe(installed);
-    EXPECT_EQ(installed.out + installed.err, "");
-    const LauncherRun fromConsole = runLauncher({"startAsService"});
-    EXPECT_EQ(fromConsole.exitCode, 0) << describe(fromConsole);
+    for (const std::string verb : {"start", "Start"})
+        expectRun(runLauncher({verb}), 255, notFound);
+    expectRun(runLauncher({"remove"}), 0, "");
+    expectRun(runLauncher({"install"}), 0, "");
+    expectRun(runLauncher({"startAsService"}), 0, "");
     EXPECT_NE(eventLog().find("\tHarvella\tError\t3238209298\tCannot start service.\n"),
               std::string::npos)
         << eventLog();
@@ -118,14 +121,16 @@ TEST_F(LauncherVerbs, EveryVerbFromInstallToRemoveWithAMySQLServiceToStartFirst)
                                       "type= daemon start= demand")
                   .exitCode,
               0);
-    const LauncherRun withMySQL = runLauncher({"installWithMySQLService", "MySQL56"});
-    ASSERT_EQ(withMySQL.exitCode, 0) << describe(withMySQL);
-    const auto registered = manager->connect(platform::svc::managerAllAccess)
-                                .value->open("Harvella", platform::svc::serviceAllAccess)
-                                .value->queryConfig();
-    EXPECT_EQ(registered.value.commandLine,
-              "\"" + launchertest::launcherPath() + "\" startAsService");
-    EXPECT_EQ(registered.value.dependencies, std::string("MySQL56\0\0", 9));
+    expectRun(runLauncher({"installWithMySQLService", "MySQL56"}), 0, "");
+    {
+        // A handle held open would keep a removed service's record alive.
+        const auto harvella = service("Harvella");
+        ASSERT_NE(harvella, nullptr);
+        const auto registered = harvella->queryConfig().value;
+        EXPECT_EQ(registered.commandLine,
+                  "\"" + launchertest::launcherPath() + "\" startAsService");
+        EXPECT_EQ(registered.dependencies, std::string("MySQL56\0\0", 9));
+    }
 
     // On a terminal the bar redraws in place, and Enter opens the login page.
     const LauncherRun started = launchertest::runOnTerminal({"start"}, "[Esc] Close", "\r");
@@ -144,33 +149,20 @@ TEST_F(LauncherVerbs, EveryVerbFromInstallToRemoveWithAMySQLServiceToStartFirst)
     EXPECT_NE(launchertest::httpGet(port, "/login.do").find("<title>Harvella Login</title>"),
               std::string::npos);
 
-    const LauncherRun again = runLauncher({"start"});
-    EXPECT_EQ(again.exitCode, 0) << describe(again);
-    expectDisplay(again, "start", "Harvella is already started.");
-    for (const std::vector<std::string>& words :
-         {std::vector<std::string>{"Start"}, {"start", ""}}) {
-        const LauncherRun unknown = runLauncher(words);
-        EXPECT_EQ(unknown.exitCode, 0) << describe(unknown);
-        EXPECT_EQ(unknown.out + unknown.err, "") << describe(unknown);
-    }
+    expectDisplay(runLauncher({"start"}), "start", "Harvella is already started.");
+    for (const std::vector<std::string>& words : {std::vector<std::string>{"Start"}, {"start", ""}})
+        expectRun(runLauncher(words), 0, "");
     // The install verbs report on standard output, never in a box.
-    const LauncherRun reinstall = runLauncher({"install"});
-    EXPECT_EQ(reinstall.exitCode, 255) << describe(reinstall);
-    EXPECT_EQ(reinstall.out + reinstall.err,
+    expectRun(runLauncher({"install"}), 255,
               "Harvella service is running now and cannot be installed or re-installed.\r\n"
               "Please stop the service and try again.");
-    const LauncherRun opened = runLauncher({"open"});
-    EXPECT_EQ(opened.exitCode, 0) << describe(opened);
+    expectRun(runLauncher({"open"}), 0, "");
     EXPECT_EQ(openedUrl(), loginPage);
 
-    const LauncherRun stopped = runLauncher({"stop"});
-    EXPECT_EQ(stopped.exitCode, 0) << describe(stopped);
-    expectDisplay(stopped, "stop", "Harvella has been stopped successfully.");
+    expectDisplay(runLauncher({"stop"}), "stop", "Harvella has been stopped successfully.");
     EXPECT_EQ(status("Harvella").win32ExitCode, 0u);
     EXPECT_EQ(status("MySQL56").currentState, platform::svc::stopped);
-    const LauncherRun notRunning = runLauncher({"stop"});
-    EXPECT_EQ(notRunning.exitCode, 0) << describe(notRunning);
-    expectDisplay(notRunning, "stop", "Harvella is not running.");
+    expectDisplay(runLauncher({"stop"}), "stop", "Harvella is not running.");
 
     // The silent verbs show no result and never wait.
     for (const std::string verb : {"startsilent", "stopsilent"}) {
@@ -187,14 +179,9 @@ TEST_F(LauncherVerbs, EveryVerbFromInstallToRemoveWithAMySQLServiceToStartFirst)
               std::string::npos)
         << log;
 
-    for (int time = 0; time < 2; ++time) {
-        const LauncherRun removed = runLauncher({"remove"});
-        EXPECT_EQ(removed.exitCode, 0) << describe(removed);
-        EXPECT_EQ(removed.out + removed.err, "") << describe(removed);
-    }
-    const LauncherRun gone = runLauncher({"stopsilent"});
-    EXPECT_EQ(gone.exitCode, 255) << describe(gone);
-    EXPECT_EQ(gone.out + gone.err, "") << "silent: nothing at all";
+    for (int time = 0; time < 2; ++time)
+        expectRun(runLauncher({"remove"}), 0, "");
+    expectRun(runLauncher({"stopsilent"}), 255, "");  // silent: nothing at all
 }
 
 TEST_F(LauncherVerbs, AServerOnATakenPortFailsTheStartWithTheReasonInRedEvenWhenSilent) {
