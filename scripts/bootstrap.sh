@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32:i386 wine64 xvfb xauth
+  wine wine32:i386 wine64 fonts-wine xvfb xauth
   mariadb-server mariadb-client
   openjdk-17-jdk-headless
   sqlite3 libsqlite3-dev

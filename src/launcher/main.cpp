@@ -1,17 +1,20 @@
-// Harvella_Access: one verb per process. The service process (startAsService)
-// is built; the other verbs come with the launcher's front end.
-#include <cstring>
-
-#include "platform/platform.h"
+// Harvella_Access: wires the real services and runs the one verb of the
+// command line.
+#include "frontend/Launcher.h"
+#include "platform/service_manager.h"
 #include "service/ServiceEntry.h"
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "startAsService") == 0) {
-        Harvella::runStartAsService(argc, argv);
-        return 0;
-    }
     const auto system = platform::makeSystemServices(argc, argv);
-    system->services().console.writeStdErr(
-        "Harvella_Access: this verb is not available in this build; only startAsService is.\n");
-    return -1;
+    const auto launcher = platform::makeLauncherServices();
+    const auto manager = platform::makeSystemServiceManager();
+    const auto program = platform::makeSystemProgramFile();
+    const auto dialogs = platform::makeProgressDialogs();
+    platform::Services& services = system->services();
+    Harvella::ServiceMan::Context serviceMan{*manager, *program, launcher->services(),
+                                             services.clock};
+    Harvella::LauncherContext context{
+        services, serviceMan, launcher->services(), *dialogs,
+        [&] { Harvella::runStartAsService(launcher->services(), services.clock); }};
+    return Harvella::launcherMain(context, services.console.argumentLine());
 }

@@ -1,10 +1,12 @@
 #pragma once
+#include "platform/clock.h"
+#include "platform/launcher_services.h"
 
 namespace Harvella {
 
-// The verb startAsService: wires the real services and hands the thread to the
-// service manager's dispatcher; returns when the service has ended, or at once
-// when the process was not started by the service manager.
-void runStartAsService(int argc, char** argv);
+// The verb startAsService: wires the dispatcher and the Java VM host and
+// hands the thread to the service manager's dispatcher; returns when the
+// service has ended, or at once when the manager did not start the process.
+void runStartAsService(platform::LauncherServices& launcher, platform::Clock& clock);
 
 }  // namespace Harvella

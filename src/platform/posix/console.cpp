@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "errno_map.h"
+#include "file_bytes.h"
 
 namespace platform::posix {
 
@@ -29,13 +30,7 @@ Result<std::size_t> PosixConsole::writeStdOut(const std::string& bytes) {
 }
 
 void PosixConsole::writeStdErr(const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(STDERR_FILENO, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        done += static_cast<std::size_t>(n);
-    }
+    (void)writeFully(STDERR_FILENO, bytes);
 }
 
 void PosixConsole::endProcess(int code) { ::_exit(code); }

@@ -114,4 +114,23 @@ bool waitForFile(const std::string& path, bool present, int timeoutMs) {
     return exists(path) == present;
 }
 
+std::string httpGet(const std::string& port, const std::string& path) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(static_cast<unsigned short>(std::stoi(port)));
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0) {
+        const std::string request = "GET " + path + " HTTP/1.0\r\n\r\n";
+        if (::write(fd, request.data(), request.size()) == static_cast<ssize_t>(request.size())) {
+            char buffer[4096];
+            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+                answer.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(fd);
+    return answer;
+}
+
 }  // namespace launchertest

@@ -65,4 +65,7 @@ private:
 
 bool waitForFile(const std::string& path, bool present, int timeoutMs = 20000);
 
+// The whole answer to "GET path" from 127.0.0.1:port; empty when nothing answers.
+std::string httpGet(const std::string& port, const std::string& path);
+
 }  // namespace launchertest
