@@ -19,7 +19,7 @@ endif()
 set(HARVELLA_WINE_PREFIXES ${CMAKE_BINARY_DIR}/wine)
 
 function(harvella_wine_run test program arch label)
-  add_test(NAME ${test} COMMAND ${program})
+  add_test(NAME ${test} COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/wine_run.sh ${arch} $<TARGET_FILE:${program}>)
   set_tests_properties(${test} PROPERTIES LABELS ${label} TIMEOUT 600
                        ENVIRONMENT_MODIFICATION WINEPREFIX=set:${HARVELLA_WINE_PREFIXES}/${arch}
                        RESOURCE_LOCK wine-${arch} FIXTURES_REQUIRED wine-${arch})

@@ -23,26 +23,36 @@ run_label() {
 }
 
 # Wine: a 32-bit and a 64-bit prefix in the Windows build folder (made while
-# the Linux tests run) and a private X display, all gone at the end. CTest
+# the Linux tests run) and a private X display for each, all gone at the end. CTest
 # runs the two prefixes side by side, each one program at a time.
 prefixes="$root/build-win32/wine"
 rm -rf "$prefixes"
-display=""
-for n in $(seq 90 130); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-export DISPLAY="$display" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Some tests read their dialogs' pixels from the screen (scripts/wine_run.sh).
+free_display() {
+  for n in $(seq "$1" 130); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then echo ":$n"; return; fi
+  done
+}
+xvfb_pids=()
+start_display() {
+  Xvfb "$1" -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
+  xvfb_pids+=($!)
+  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${1#:}" ] && break; sleep 0.1; done
+}
+HARVELLA_DISPLAY_win32=$(free_display 90)
+start_display "$HARVELLA_DISPLAY_win32"
+HARVELLA_DISPLAY_win64=$(free_display $(( ${HARVELLA_DISPLAY_win32#:} + 1 )))
+start_display "$HARVELLA_DISPLAY_win64"
+export HARVELLA_DISPLAY_win32 HARVELLA_DISPLAY_win64
+export DISPLAY="$HARVELLA_DISPLAY_win32" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 ( bash scripts/wine_prefix.sh "$prefixes/win32" win32 &
-  bash scripts/wine_prefix.sh "$prefixes/win64" win64 &
+  DISPLAY="$HARVELLA_DISPLAY_win64" bash scripts/wine_prefix.sh "$prefixes/win64" win64 &
   wait ) &
 prefixes_pid=$!
 cleanup() {
   wait "$prefixes_pid" 2>/dev/null
   for arch in win32 win64; do WINEPREFIX="$prefixes/$arch" wineserver -k >/dev/null 2>&1; done
-  kill "$xvfb_pid" >/dev/null 2>&1 || true
+  kill "${xvfb_pids[@]}" >/dev/null 2>&1 || true
   rm -rf "$prefixes"
 }
 trap cleanup EXIT
