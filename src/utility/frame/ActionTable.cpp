@@ -13,12 +13,10 @@ namespace {
 // Exit code of an action that this build does not contain yet.
 constexpr int actionNotAvailable = 1;
 
-// The installer takes and checks its fields; its run operation, which carries
-// out the action word, is not part of this build yet.
 void runMySQLDBAction(platform::Services& services, Args& args, int& argsQty) {
     MySQLDBInstaller installer(services);
     installer.Initialize(args, argsQty);
-    ReportActionNotAvailable(services, *FindAction(1));
+    installer.MakeDBAction();
 }
 
 void runAccessDBInstallation(platform::Services& services, Args& args, int& argsQty) {

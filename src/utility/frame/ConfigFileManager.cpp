@@ -2,6 +2,7 @@
 
 #include "ConfigTextEdits.h"
 #include "FailureRecord.h"
+#include "FileFuncsModule.h"
 #include "VbConversions.h"
 #include "VbErrors.h"
 
@@ -146,6 +147,17 @@ std::string ConfigFileManager::GetRootPwdFromConfig(const std::string& rootPwdCo
 void ConfigFileManager::WriteRootPwdInConfig(const std::string& rootPwdConfigFileName,
                                              const std::string& rootPwdString) {
     files().ReplaceContent(rootPwdConfigFileName, rootPwdString + lineBreak, true);
+}
+
+std::string ConfigFileManager::StageRootPwdInConfig(const std::string& rootPwdConfigFileName,
+                                                    const std::string& rootPwdString) {
+    return CreateTempFileIn(files(), files().GetParentFolderName(rootPwdConfigFileName), "",
+                            rootPwdString + lineBreak);
+}
+
+void ConfigFileManager::PutRootPwdInPlace(const std::string& stagedFile,
+                                          const std::string& rootPwdConfigFileName) {
+    files().MoveFileOver(stagedFile, rootPwdConfigFileName);
 }
 
 }  // namespace Quimbo

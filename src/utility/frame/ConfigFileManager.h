@@ -43,6 +43,14 @@ public:
     void WriteRootPwdInConfig(const std::string& rootPwdConfigFileName,
                               const std::string& rootPwdString);
 
+    // A new root password not yet in force: the padded line in a new file
+    // beside the root password file, readable by the owner only. Returns its
+    // path; the root password file is not touched.
+    std::string StageRootPwdInConfig(const std::string& rootPwdConfigFileName,
+                                     const std::string& rootPwdString);
+    // The staged file becomes the root password file in one step.
+    void PutRootPwdInPlace(const std::string& stagedFile, const std::string& rootPwdConfigFileName);
+
 private:
     FileSystemObject& files();
 

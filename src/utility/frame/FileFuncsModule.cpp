@@ -7,7 +7,11 @@ namespace Quimbo {
 
 std::string CreateTempFile(FileSystemObject& fso, const std::string& suffix,
                            const std::string& text) {
-    const std::string folder = fso.TempFolder();
+    return CreateTempFileIn(fso, fso.TempFolder(), suffix, text);
+}
+
+std::string CreateTempFileIn(FileSystemObject& fso, const std::string& folder,
+                             const std::string& suffix, const std::string& text) {
     while (true) {
         const std::string path = fso.BuildPath(folder, fso.GetTempName() + suffix);
         try {

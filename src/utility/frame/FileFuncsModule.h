@@ -12,6 +12,9 @@ namespace Quimbo {
 // there: a taken name (suffix included) draws another. Other failures raise.
 std::string CreateTempFile(FileSystemObject& fso, const std::string& suffix = "",
                            const std::string& text = "");
+// The same in the given folder.
+std::string CreateTempFileIn(FileSystemObject& fso, const std::string& folder,
+                             const std::string& suffix, const std::string& text);
 void DeleteFileQuietly(const std::string& path, FileSystemObject& fso);
 void DeleteFolderQuietly(const std::string& path, FileSystemObject& fso);
 // Creates the folder and every missing folder above it; failures raise.

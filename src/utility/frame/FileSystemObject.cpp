@@ -105,6 +105,10 @@ void FileSystemObject::MoveFile(const std::string& from, const std::string& to) 
     raiseOn(files_.moveFile(from, to, false), from);
 }
 
+void FileSystemObject::MoveFileOver(const std::string& from, const std::string& to) {
+    raiseOn(files_.moveFile(from, to, true), to);
+}
+
 std::uint64_t FileSystemObject::GetFileSize(const std::string& path) {
     return valueOrRaise(files_.fileSize(path), path);
 }

@@ -41,6 +41,9 @@ public:
     void CopyFile(const std::string& from, const std::string& to);
     // Fails with "File already exists" when the destination is taken.
     void MoveFile(const std::string& from, const std::string& to);
+    // The file takes the destination's place in one step; readers see the
+    // old file or the new one, never neither.
+    void MoveFileOver(const std::string& from, const std::string& to);
     std::uint64_t GetFileSize(const std::string& path);
 
     // A fresh random file name ("radXXXXX.tmp"); the file is not created.

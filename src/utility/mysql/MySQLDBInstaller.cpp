@@ -11,12 +11,6 @@ namespace {
 constexpr int requiredFields = 17;
 const char* const repairKeepMarker = "RepairKeep";
 
-std::string withoutEvery(std::string text, const std::string& marker) {
-    for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at))
-        text.erase(at, marker.size());
-    return text;
-}
-
 std::string joined(const Args& args) {
     std::string line;
     for (std::size_t i = 0; i < args.size(); ++i)
@@ -25,6 +19,12 @@ std::string joined(const Args& args) {
 }
 
 }  // namespace
+
+std::string MySQLDBInstaller::withoutEvery(std::string text, const std::string& marker) {
+    for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at))
+        text.erase(at, marker.size());
+    return text;
+}
 
 MySQLDBInstaller::MySQLDBInstaller(platform::Services& services)
     : services_(services),

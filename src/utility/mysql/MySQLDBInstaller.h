@@ -1,11 +1,13 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "MySQLConfig.h"
 #include "MySQLManager.h"
 #include "frame/ActionArguments.h"
 #include "frame/ConfigFileManager.h"
+#include "frame/FailureRecord.h"
 #include "frame/FileSystemObject.h"
 #include "frame/PatchesManager.h"
 #include "frame/guiManager.h"
@@ -23,6 +25,15 @@ public:
 
     // Exactly 17 fields; any other count shows the message and ends the program.
     void Initialize(Args& args, int& argsQty);
+    // Runs the flow the action word names and reports success on the page;
+    // "Uninstall" returns without a report. A failure ends the process with
+    // its number as exit code.
+    void MakeDBAction();
+    // Stops the server by shutdown (its failure ignored), then reports.
+    [[noreturn]] void FailAction(const std::string& message, std::int32_t number,
+                                 const std::string& details);
+    [[noreturn]] void ReportFailure(const std::string& message, std::int32_t number,
+                                    const std::string& details);
 
     void SetProgressTotal(std::int16_t total) { progressTotal_ = total; }
     void SetEnableBack(bool value) { enableBack_ = value; }
@@ -52,6 +63,49 @@ public:
 
 private:
     friend struct MySQLDBInstallerSteps;
+
+    struct SchemaVersion {
+        std::int16_t patch = 0;
+        std::int16_t edition = 0;
+    };
+
+    // The text with every occurrence of the marker taken out.
+    static std::string withoutEvery(std::string text, const std::string& marker);
+
+    // The flows of the action words.
+    void InstallFlow();
+    void UpdateDatabaseFlow(bool withDump);
+    void UninstallFlow(bool withDump);
+    // The one handler of every failure of a flow.
+    [[noreturn]] void failWith(const FailureRecord& failure);
+
+    // The accounts and the product's connection settings.
+    void InstallHarvellaUser(const std::string& rootPassword, bool showLabel);
+    // Gives the freshly initialised server's root a new password and stores
+    // it; the password file is written before the server takes the password,
+    // so no path leaves the server with a password that no file holds.
+    void SetRootPassword();
+    bool CheckHarvellaUser(const std::string& rootPassword, bool showLabel);
+    void LoadDBSettingsFromConfig();
+    void SaveDBConfiguration();
+    void removeAnonymousAccounts();
+    // Sets the password as the server's user table allows; `accepted` runs
+    // once the server holds it, before it takes effect.
+    void setServerRootPassword(const std::string& password, const std::function<void()>& accepted);
+
+    // The product database and its schema.
+    SchemaVersion GetSchemaVersion();
+    void ApplyFix14IfNeeded(std::int16_t patch);
+    void CreateOrUpdateSchema();
+    void ApplyPatches(const SchemaVersion& from, std::int16_t newest);
+    void RemoveHarvellaDatabase(const std::string& rootPassword);
+    // Drops (unless kept), grants and builds the database; with recovery, a
+    // script failure of a database whose files went behind the server's back
+    // is tried once more.
+    void RecreateHarvellaDatabase(const std::string& rootPassword, bool allowRecovery);
+    std::string storedRootPassword();
+    void logLine(const std::string& text);
+    MySQLConnection asProductUser(const std::string& database) const;
 
     // The first dump path of the day not taken yet; "" when none can be found.
     std::string GetNextDumpFileName(const std::string& database);
