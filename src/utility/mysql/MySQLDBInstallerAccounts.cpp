@@ -2,15 +2,15 @@
 // password, the product's own user, and the connection settings the product
 // server reads from its configuration file.
 #include "MySQLDBInstaller.h"
+#include "MySQLFailureNumbers.h"
 #include "frame/FileFuncsModule.h"
 #include "frame/StringFuncsModule.h"
 
 namespace Quimbo {
 namespace {
 
-constexpr std::int32_t grantFailed = 2007;
-constexpr std::int32_t rootPasswordFailed = 2008;
-constexpr std::int32_t settingsNotSaved = 2011;
+using namespace mysqlfailure;
+
 constexpr std::int16_t storedRootPasswordLength = 26;
 const char* const rootUser = "root";
 

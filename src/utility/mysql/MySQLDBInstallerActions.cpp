@@ -2,13 +2,15 @@
 // and uninstall, each a fixed order of steps, and the one place where any
 // failure of them becomes the installer's red line, output and exit code.
 #include "MySQLDBInstaller.h"
+#include "MySQLFailureNumbers.h"
 #include "MySQLFailureReport.h"
 #include "frame/StringFuncsModule.h"
 
 namespace Quimbo {
 namespace {
 
-constexpr std::int32_t stopFailed = 2006;
+using namespace mysqlfailure;
+
 constexpr std::int16_t firstMySQLPort = 27351;
 constexpr std::int16_t productPasswordLength = 8;
 

@@ -3,14 +3,15 @@
 #include <cmath>
 
 #include "MySQLDBInstaller.h"
+#include "MySQLFailureNumbers.h"
 #include "frame/FailureRecord.h"
 #include "frame/FileFuncsModule.h"
 
 namespace Quimbo {
 namespace {
 
-constexpr std::int32_t dumpFailed = 2013;
-constexpr std::int32_t notEnoughDumpSpace = 2019;
+using namespace mysqlfailure;
+
 constexpr int lastDumpCounter = 32767;
 
 }  // namespace

@@ -2,15 +2,14 @@
 // schema when (nearly) empty, its version read, the fix for base 14 and every
 // newer numbered patch applied; dropped and rebuilt for a database update.
 #include "MySQLDBInstaller.h"
+#include "MySQLFailureNumbers.h"
 #include "frame/VbConversions.h"
 
 namespace Quimbo {
 namespace {
 
-constexpr std::int32_t grantFailed = 2007;
-constexpr std::int32_t versionUnknown = 2009;
-constexpr std::int32_t schemaFailed = 2010;
-constexpr std::int32_t dropFailed = 2016;
+using namespace mysqlfailure;
+
 constexpr std::int16_t fix14Base = 14;
 
 // The base-10 editions were recorded as product features, not as pack versions.

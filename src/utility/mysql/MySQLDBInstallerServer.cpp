@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "MySQLDBInstaller.h"
+#include "MySQLFailureNumbers.h"
 #include "frame/CommandLineQuoting.h"
 #include "frame/ExecCmdModule.h"
 #include "frame/FailureRecord.h"
@@ -11,16 +12,7 @@
 namespace Quimbo {
 namespace {
 
-constexpr std::int32_t noFreePort = 2000;
-constexpr std::int32_t unzipFailed = 2001;
-constexpr std::int32_t moveFailed = 2002;
-constexpr std::int32_t configFailed = 2003;
-constexpr std::int32_t installFailed = 2004;
-constexpr std::int32_t startFailed = 2005;
-constexpr std::int32_t startBeforeDumpFailed = 2017;
-constexpr std::int32_t stopFailed = 2006;
-constexpr std::int32_t removeServiceFailed = 2014;
-constexpr std::int32_t removeFolderFailed = 2015;
+using namespace mysqlfailure;
 
 constexpr int portCandidates = 1000;
 // Ports are kept in 16 signed bits.

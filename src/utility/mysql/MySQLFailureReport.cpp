@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
+#include "MySQLFailureNumbers.h"
 #include "frame/StringFuncsModule.h"
 
 namespace Quimbo {
 namespace {
 
-constexpr std::int32_t dumpFailed = 2013;
-constexpr std::int32_t startBeforeDumpFailed = 2017;
-constexpr std::int32_t notEnoughDumpSpace = 2019;
+using namespace mysqlfailure;
+
 constexpr char bell = '\a';
 
 }  // namespace
