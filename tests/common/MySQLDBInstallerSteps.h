@@ -38,10 +38,6 @@ struct MySQLDBInstallerSteps {
     }
     void removeService() { installer.RemoveMySQLServiceStep(); }
     void removeFolder() { installer.RemoveMySQLFolderStep(); }
-
-    void recreate(const std::string& rootPassword, bool allowRecovery) {
-        installer.RecreateHarvellaDatabase(rootPassword, allowRecovery);
-    }
 };
 
 }  // namespace Quimbo
