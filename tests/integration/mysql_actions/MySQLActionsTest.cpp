@@ -228,12 +228,14 @@ TEST_F(MySQLActions, InstallMySQLSetsUpTheServerBothAccountsAndEveryPatchOnDisk)
 TEST_F(MySQLActions, ReinstallHarvellaDBDropsTheDatabaseAndGrantsANewPasswordWhenTheOldFails) {
     startServer();
     asRoot("insert into hv_user (login) values ('marker')");
+    // Put into the check's SQL as it stands, this password would pass the check.
+    const std::string hostile = "x') or ('1'='1";
     writeFile(install() + "/harvella.config",
-              "DBurl=" + config("DBurl") + "\r\nDBpassword=wrong'pw\r\n");
+              "DBurl=" + config("DBurl") + "\r\nDBpassword=" + hostile + "\r\n");
     const PageRun run = watched("ReinstallHarvellaDB");
     expectSuccess(run);
     EXPECT_EQ(run.logged("Removing Harvella database"), 1);
-    EXPECT_NE(config("DBpassword"), "wrong'pw");
+    EXPECT_NE(config("DBpassword"), hostile);
     startServer();
     EXPECT_TRUE(sql("select 1", "harvella", config("DBpassword")));
     EXPECT_EQ(asRoot("select count(*) from hv_user where login = 'marker'"), "0");
