@@ -76,7 +76,8 @@ int main() {
                                services.conventions,
                                services.windows,
                                services.databases,
-                               services.serviceManager};
+                               services.serviceManager,
+                               services.forms};
 
     for (int run = 1; run <= installations; ++run) {
         clock.slept = std::chrono::milliseconds(0);

@@ -25,6 +25,8 @@ public:
     // Without dialogs, a control is its own identifier and has no parent.
     std::int32_t controlIdentifier(WindowHandle window) override { return window; }
     WindowHandle parent(WindowHandle) override { return 0; }
+    // No program here owns a window that another could find.
+    WindowHandle findTopLevel(const std::string&) override { return 0; }
 
 private:
     void writeLine(const std::string& line);

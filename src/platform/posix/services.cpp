@@ -13,12 +13,13 @@
 #include "process_launcher.h"
 #include "stand_ins/database_engine.h"
 #include "system_errors.h"
+#include "terminal_form.h"
 
 namespace platform {
 
 const Conventions& hostConventions() {
-    static const Conventions conventions{"/", "", ".sh", "\n", CommandFileKind::shellScript,
-                                         "harvella-sc"};
+    static const Conventions conventions{
+        "/", "", ".sh", "\n", CommandFileKind::shellScript, "harvella-sc"};
     return conventions;
 }
 
@@ -28,10 +29,13 @@ namespace {
 class PosixServices final : public SystemServices {
 public:
     PosixServices(int argc, char** argv)
-        : console_(argc, argv), messageBoxes_(console_), page_(console_, ::isatty(2) == 1),
-          services_{files_,  processes_, console_, messageBoxes_,      codePages_,
-                    errors_, clock_,     random_,  hostConventions(), page_,
-                    databases_, *serviceManager_} {
+        : console_(argc, argv),
+          messageBoxes_(console_),
+          page_(console_, ::isatty(2) == 1),
+          forms_(console_),
+          services_{files_,     processes_,       console_, messageBoxes_,     codePages_,
+                    errors_,    clock_,           random_,  hostConventions(), page_,
+                    databases_, *serviceManager_, forms_} {
         // A child that closes its input must not kill us when we answer it.
         ::signal(SIGPIPE, SIG_IGN);
         // Started with SIGCHLD ignored (a parent may leave it so), the system
@@ -52,6 +56,7 @@ private:
     TerminalPage page_;
     SqliteDatabaseEngine databases_;
     std::unique_ptr<ServiceManager> serviceManager_ = makeSystemServiceManager();
+    TerminalForms forms_;
     Services services_;
 };
 

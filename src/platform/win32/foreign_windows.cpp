@@ -41,4 +41,9 @@ WindowHandle Win32ForeignWindows::parent(WindowHandle window) {
     return static_cast<WindowHandle>(reinterpret_cast<std::intptr_t>(GetParent(toHwnd(window))));
 }
 
+WindowHandle Win32ForeignWindows::findTopLevel(const std::string& className) {
+    return static_cast<WindowHandle>(
+        reinterpret_cast<std::intptr_t>(FindWindowA(className.c_str(), nullptr)));
+}
+
 }  // namespace platform::win32

@@ -15,6 +15,7 @@ public:
     void enable(WindowHandle window, bool enabled) override;
     std::int32_t controlIdentifier(WindowHandle window) override;
     WindowHandle parent(WindowHandle window) override;
+    WindowHandle findTopLevel(const std::string& className) override;
 };
 
 }  // namespace platform::win32

@@ -6,6 +6,7 @@
 #include "file_system.h"
 #include "foreign_windows.h"
 #include "message_box.h"
+#include "modal_form.h"
 #include "platform/platform.h"
 #include "platform/std_random.h"
 #include "process_launcher.h"
@@ -25,9 +26,9 @@ namespace {
 class Win32Services final : public SystemServices {
 public:
     Win32Services()
-        : services_{files_,  processes_, console_, messageBoxes_,      codePages_,
-                    errors_, clock_,     random_,  hostConventions(), windows_,
-                    databases_, *serviceManager_} {}
+        : services_{files_,     processes_,       console_, messageBoxes_,     codePages_,
+                    errors_,    clock_,           random_,  hostConventions(), windows_,
+                    databases_, *serviceManager_, forms_} {}
     Services& services() override { return services_; }
 
 private:
@@ -42,6 +43,7 @@ private:
     Win32ForeignWindows windows_;
     Win32DatabaseEngine databases_;
     std::unique_ptr<ServiceManager> serviceManager_ = makeSystemServiceManager();
+    Win32ModalForms forms_;
     Services services_;
 };
 

@@ -54,6 +54,10 @@ public:
         calls.push_back("parent " + std::to_string(window));
         return parents[window];
     }
+    platform::WindowHandle findTopLevel(const std::string& className) override {
+        calls.push_back("find " + className);
+        return 0;
+    }
 };
 
 }  // namespace fakes

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -85,7 +86,9 @@ public:
 class FakeSystemErrors final : public platform::SystemErrors {
 public:
     platform::ErrorCode last = 0;
-    std::string text(platform::ErrorCode code) override { return "System error " + std::to_string(code) + "."; }
+    std::string text(platform::ErrorCode code) override {
+        return "System error " + std::to_string(code) + ".";
+    }
     platform::ErrorCode lastError() override { return last; }
 };
 
@@ -133,6 +136,13 @@ inline const platform::Conventions& linuxConventions() {
     return conventions;
 }
 
+// No form is ever answered here: showing one fails the test.
+struct FakeModalForms final : platform::ModalForms {
+    void showModal(const platform::FormDesign& design, platform::FormEvents&) override {
+        throw std::logic_error("unexpected form: " + design.caption);
+    }
+};
+
 // Every fake, wired as main wires the real services.
 struct FakeServices {
     FakeFileSystem files;
@@ -147,15 +157,16 @@ struct FakeServices {
     FakeDatabaseEngine databases;
     servicefakes::Journal serviceCalls;
     servicefakes::FakeServiceManager serviceManager{serviceCalls};
-    platform::Services services{files,     processes,     console, messageBoxes,       codePages,
-                                errors,    clock,         random,  linuxConventions(), windows,
-                                databases, serviceManager};
+    FakeModalForms forms;
+    platform::Services services{files,     processes,      console, messageBoxes,       codePages,
+                                errors,    clock,          random,  linuxConventions(), windows,
+                                databases, serviceManager, forms};
 
     // The same fakes with the Windows spellings.
     platform::Services onWindows() {
-        return {files,     processes,     console, messageBoxes,         codePages,
-                errors,    clock,         random,  windowsConventions(), windows,
-                databases, serviceManager};
+        return {files,     processes,      console, messageBoxes,         codePages,
+                errors,    clock,          random,  windowsConventions(), windows,
+                databases, serviceManager, forms};
     }
 };
 

@@ -41,6 +41,8 @@ public:
     virtual std::int32_t controlIdentifier(WindowHandle window) = 0;
     // GetParent
     virtual WindowHandle parent(WindowHandle window) = 0;
+    // FindWindowA(className, NULL): the first top-level window of the class, or 0.
+    virtual WindowHandle findTopLevel(const std::string& className) = 0;
 };
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/foreign_windows.h"
 #include "platform/message_box.h"
+#include "platform/modal_form.h"
 #include "platform/process.h"
 #include "platform/random.h"
 #include "platform/service_manager.h"
@@ -31,6 +32,7 @@ struct Services {
     ForeignWindows& windows;
     DatabaseEngine& databases;
     ServiceManager& serviceManager;
+    ModalForms& forms;
 };
 
 // Owns the real implementations; `services` refers into it.
