@@ -6,17 +6,21 @@
 #include "access/msJetChecker.h"
 #include "mysql/MySQLDBInstaller.h"
 #include "mysql/MySQLVersionChecker.h"
+#include "mysql/mySQLChecker.h"
 
 namespace Quimbo {
 namespace {
-
-// Exit code of an action that this build does not contain yet.
-constexpr int actionNotAvailable = 1;
 
 void runMySQLDBAction(platform::Services& services, Args& args, int& argsQty) {
     MySQLDBInstaller installer(services);
     installer.Initialize(args, argsQty);
     installer.MakeDBAction();
+}
+
+void runMySQLDBCheck(platform::Services& services, Args& args, int& argsQty) {
+    mySQLChecker checker(services);
+    checker.Initialize(args, argsQty);
+    checker.MakeDBAction();
 }
 
 void runAccessDBInstallation(platform::Services& services, Args& args, int& argsQty) {
@@ -50,7 +54,7 @@ void runMySQLVersionCheck(platform::Services& services, Args& args, int& argsQty
 const ActionEntry actions[] = {
     {0, "Access database installation", runAccessDBInstallation},
     {1, "MySQL database action", runMySQLDBAction},
-    {2, "MySQL database check", nullptr},
+    {2, "MySQL database check", runMySQLDBCheck},
     {3, "Access database check", runAccessDBCheck},
     {4, "Jet engine version check", runJetVersionCheck},
     {5, "DAO library setup", runDaoSetup},
@@ -64,12 +68,6 @@ const ActionEntry* FindAction(std::int16_t code) {
         if (entry.code == code) return &entry;
     }
     return nullptr;
-}
-
-void ReportActionNotAvailable(platform::Services& services, const ActionEntry& action) {
-    services.console.writeStdErr("Quimbo: action code " + std::to_string(action.code) + " (" +
-                                 action.name + ") is not available in this build.\n");
-    services.console.exitProcess(actionNotAvailable);
 }
 
 }  // namespace Quimbo

@@ -12,15 +12,10 @@ using ActionRunner = void (*)(platform::Services& services, Args& args, int& arg
 struct ActionEntry {
     std::int16_t code;
     const char* name;
-    // Null while the action is not part of this build.
     ActionRunner run;
 };
 
 // One entry for each of the codes 0 to 6.
 const ActionEntry* FindAction(std::int16_t code);
-
-// Ends the program with exit code 1 and a note on standard error: the action,
-// or its run operation, is not part of this build yet.
-[[noreturn]] void ReportActionNotAvailable(platform::Services& services, const ActionEntry& action);
 
 }  // namespace Quimbo

@@ -17,7 +17,6 @@ int Main(platform::Services& services) {
     if (!ParseActionCode(args[0], code)) return 0;
     const ActionEntry* action = FindAction(code);
     if (action == nullptr) return 0;
-    if (action->run == nullptr) ReportActionNotAvailable(services, *action);
     action->run(services, args, argsQty);
     return 0;
 }

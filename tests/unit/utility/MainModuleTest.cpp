@@ -56,10 +56,11 @@ TEST(MainModule, AnEmptyFieldAfterOneSeparatorPassesTheVersionCheckCount) {
     EXPECT_EQ(fake.processes.commandLines.size(), 1u);
 }
 
-TEST(MainModule, ActionsNotYetBuiltSayItOnStandardErrorAndFail) {
+TEST(MainModule, MySQLCheckWithoutItsEightFieldsShowsItsMessageAndEndsWithZero) {
     FakeServices fake;
-    EXPECT_NE(runMain(fake, "2"), 0);
-    EXPECT_NE(fake.console.err.find("action code 2"), std::string::npos) << fake.console.err;
+    EXPECT_EQ(runMain(fake, "2|a|b|c|4|e|f|g|h"), 0);
+    ASSERT_EQ(fake.messageBoxes.shown.size(), 1u);
+    EXPECT_EQ(fake.messageBoxes.shown[0], "MySQL DB check requires 8 parameters!");
 }
 
 }  // namespace
