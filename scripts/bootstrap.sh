@@ -12,6 +12,7 @@ packages=(
   openjdk-17-jdk-headless
   sqlite3 libsqlite3-dev
   zip unzip
+  fonts-liberation2
 )
 
 missing=()

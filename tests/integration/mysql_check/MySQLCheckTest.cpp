@@ -1,0 +1,240 @@
+// The MySQL check (action code 2) as the installer runs it, on one private
+// server made from the test package: every answer, the service registered
+// again when it cannot start, and the root password asked for on a terminal.
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "PrivateInstallation.h"
+#include "frame/ServicesCmdModule.h"
+#include "support/CommandLineWatch.h"
+
+namespace mysqlserver {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testsupport::readFile;
+using testsupport::writeFile;
+
+enum Answer { serverUnusable = 1, databaseFaulty = 2, allGood = 3 };
+const char* const prompt = "Password of the 'root' MySQL user: ";
+const char* const invalidLine = "Provided password is invalid. Please try again.";
+
+std::string padded(const std::string& password) {
+    return "abcdefg" + password + "hijklmnopqr\r\n";
+}
+
+// Quimbo on a pseudo-terminal of its own, read and typed into as a person would.
+class Terminal {
+public:
+    explicit Terminal(const std::string& argumentLine) {
+        const std::string quimbo = testsupport::binDir() + "/Quimbo";
+        pid_ = ::forkpty(&master_, nullptr, nullptr, nullptr);
+        if (pid_ == 0) {
+            ::execl(quimbo.c_str(), quimbo.c_str(), argumentLine.c_str(), nullptr);
+            ::_exit(127);
+        }
+    }
+    ~Terminal() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        ::close(master_);
+    }
+    // Reads on until the text shows after what was waited for before.
+    bool waitFor(const std::string& text) {
+        for (std::size_t at; (at = screen_.find(text, seen_)) == std::string::npos;)
+            if (!readMore()) return false;
+        seen_ = screen_.find(text, seen_) + text.size();
+        return true;
+    }
+    void type(const std::string& keys) {
+        EXPECT_EQ(::write(master_, keys.data(), keys.size()), ssize_t(keys.size()));
+    }
+    int exitCode() {
+        while (readMore()) {
+        }
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    const std::string& screen() const { return screen_; }
+
+private:
+    bool readMore() {
+        pollfd ready{master_, POLLIN, 0};
+        char bytes[4096];
+        if (::poll(&ready, 1, 60000) <= 0) return false;
+        const ssize_t got = ::read(master_, bytes, sizeof bytes);  // EIO once Quimbo has gone
+        if (got > 0) screen_.append(bytes, static_cast<std::size_t>(got));
+        return got > 0;
+    }
+
+    int master_ = -1;
+    pid_t pid_ = -1;
+    std::string screen_;
+    std::size_t seen_ = 0;
+};
+
+class MySQLCheck : public PrivateInstallation {
+protected:
+    std::string line(const std::string& mode, const std::string& version = "21.0") const {
+        return "2|" + install + "|MySQL|harvella.config|5|HvMySQL|" + mode + "|" + version;
+    }
+    // As the installer starts it: without a controlling terminal.
+    testsupport::ProgramRun check(const std::string& mode) {
+        return testsupport::runProgram("setsid --wait \"" + testsupport::binDir() + "/Quimbo\" \"" +
+                                       line(mode) + "\"");
+    }
+    Quimbo::MySQLConnection root(const std::string& database = "") const {
+        return {mysql(""), "127.0.0.1", std::to_string(port), "root", rootPassword, database};
+    }
+    Quimbo::MySQLConnection rootWithoutPassword() const {
+        return {mysql(""), "127.0.0.1", std::to_string(port), "root", "", ""};
+    }
+    // A registration whose program is not there: the service cannot start.
+    void registerUnstartable() {
+        sc("delete HvMySQL");
+        sc("create HvMySQL binPath= /nonexistent/mysqld start= demand type= daemon");
+    }
+    void setUpServer();
+    void askForThePassword();
+
+    int port = 0;
+    const std::string rootPassword = "R00t $`#pw" + std::to_string(::getpid());
+    const std::string wrongPassword = "Wr0ng $`#pw" + std::to_string(::getpid());
+    std::string ptc;
+};
+
+void MySQLCheck::setUpServer() {
+    port = freePorts(1);
+    unpackWithPort(port);
+    steps->configure();
+    steps->initDataCatalog();
+    steps->installService();
+    ASSERT_EQ(sc("start HvMySQL").exitCode, 0);
+    const auto ready = std::chrono::steady_clock::now() + 60s;
+    while (!manager->sqlExecUpdate(rootWithoutPassword(), "select 1;").empty() &&
+           std::chrono::steady_clock::now() < ready)
+        std::this_thread::sleep_for(200ms);
+    std::string secure;
+    for (const char* host : {"localhost", "127.0.0.1", "::1"})
+        secure += std::string("alter user if exists 'root'@'") + host + "' identified by '" +
+                  rootPassword + "';";
+    ASSERT_EQ(manager->sqlExecUpdate(rootWithoutPassword(), secure + "create database harvella;"),
+              "");
+    ASSERT_EQ(manager->sqlExecUpdate(
+                  root("harvella"),
+                  "create table hv_user (id int primary key, name varchar(40)) engine=InnoDB;"
+                  "create table damaged (id int primary key, name varchar(40)) engine=MyISAM;"
+                  "insert into damaged select seq, concat('row ', seq) from seq_1_to_500;"),
+              "");
+    ptc = mysql("data/data.ptc");
+    writeFile(ptc, padded(rootPassword));
+    writeFile(install + "/harvella.config",
+              "DBurl=jdbc:mysql://127.0.0.1:" + std::to_string(port) + "/harvella?x=1\r\n");
+    sc("stop HvMySQL");
+    registerUnstartable();
+}
+
+TEST_F(MySQLCheck, AnswersAsTheServerTheDatabaseAndTheRootPasswordStand) {
+    testsupport::CommandLineWatch watch({rootPassword, wrongPassword}, "mariadbd");
+    ASSERT_NO_FATAL_FAILURE(setUpServer());
+
+    // A service that cannot start is registered again; then all is well.
+    const auto healthy = check("Default");
+    EXPECT_EQ(healthy.exitCode, allGood) << healthy.err;
+    EXPECT_NE(healthy.err.find("[page] window 5 clicked"), std::string::npos) << healthy.err;
+    EXPECT_EQ(serviceState(), Quimbo::serviceIsRunning);
+    EXPECT_EQ(check("CheckRootUserPwd").exitCode, allGood) << "the stored password opens";
+
+    ASSERT_NO_FATAL_FAILURE(askForThePassword());
+
+    // mysqlcheck that cannot run has found nothing good.
+    fs::rename(mysql("bin/mysqlcheck"), mysql("bin/mysqlcheck.gone"));
+    EXPECT_EQ(check("Default").exitCode, databaseFaulty) << "without mysqlcheck";
+    fs::rename(mysql("bin/mysqlcheck.gone"), mysql("bin/mysqlcheck"));
+    ASSERT_EQ(manager->sqlExecUpdate(root("harvella"), "flush tables;"), "");
+    const std::string table = mysql("data/harvella/damaged.MYD");
+    fs::resize_file(table, fs::file_size(table) / 2);
+    EXPECT_EQ(check("Default").exitCode, databaseFaulty) << "a damaged table";
+    ASSERT_EQ(manager->sqlExecUpdate(root(), "drop database harvella;"), "");
+    EXPECT_EQ(check("Default").exitCode, databaseFaulty) << "no product database";
+
+    // A server that cannot start, even when registered again.
+    sc("stop HvMySQL");
+    registerUnstartable();
+    fs::rename(mysql("bin/mysqld"), mysql("bin/mysqld.real"));
+    writeFile(mysql("bin/mysqld"),
+              "#!/bin/sh\ncase \"$1\" in\n"
+              "--install-manual) harvella-sc create \"$2\" binPath= /nonexistent/again start= "
+              "demand type= daemon >/dev/null && echo Service successfully installed. ;;\n"
+              "--remove) harvella-sc delete \"$2\" >/dev/null && echo Service successfully "
+              "removed. ;;\nesac\n",
+              true);
+    EXPECT_EQ(check("Default").exitCode, serverUnusable);
+    EXPECT_EQ(check("CheckRootUserPwd").exitCode, serverUnusable);
+    EXPECT_NE(sc("qc HvMySQL").out.find("/nonexistent/again"), std::string::npos)
+        << "registered again before giving up";
+
+    const std::vector<std::string> leaks = watch.stop();
+    EXPECT_GT(watch.programSightings(), 0) << "the watch never saw the server run";
+    EXPECT_TRUE(leaks.empty()) << "a password on a command line: " << leaks.front();
+}
+
+// A stored password the server rejects: the person at the terminal is asked.
+void MySQLCheck::askForThePassword() {
+    const std::string rejected = padded(wrongPassword);
+    writeFile(ptc, rejected);
+    const auto unattended = check("CheckRootUserPwd");
+    EXPECT_EQ(unattended.exitCode, databaseFaulty) << "no terminal answers Cancel";
+    EXPECT_NE(unattended.err.find("no terminal"), std::string::npos) << unattended.err;
+
+    Terminal cancelled(line("CheckRootUserPwd", ""));
+    ASSERT_TRUE(cancelled.waitFor(prompt)) << cancelled.screen();
+    EXPECT_EQ(cancelled.screen().find(invalidLine), std::string::npos) << "not before an OK";
+    EXPECT_NE(cancelled.screen().find("click \"Cancel\" to proceed with repairing"),
+              std::string::npos)
+        << cancelled.screen();
+    cancelled.type("\x1b");
+    EXPECT_EQ(cancelled.exitCode(), databaseFaulty) << "Esc is Cancel";
+    EXPECT_EQ(readFile(ptc), rejected);
+
+    fs::permissions(ptc, fs::perms::owner_read);
+    Terminal unsaved(line("CheckRootUserPwd"));
+    ASSERT_TRUE(unsaved.waitFor(prompt)) << unsaved.screen();
+    unsaved.type(rootPassword + "\r");
+    EXPECT_EQ(unsaved.exitCode(), databaseFaulty) << unsaved.screen();
+    EXPECT_NE(unsaved.screen().find("could not be saved in " + ptc), std::string::npos)
+        << unsaved.screen();
+    EXPECT_EQ(readFile(ptc), rejected);
+    fs::permissions(ptc, fs::perms::owner_read | fs::perms::owner_write);
+
+    Terminal asked(line("CheckRootUserPwd"));
+    ASSERT_TRUE(asked.waitFor(prompt)) << asked.screen();
+    asked.type("n0t it\r");
+    ASSERT_TRUE(asked.waitFor(invalidLine)) << asked.screen();
+    ASSERT_TRUE(asked.waitFor(prompt)) << asked.screen();
+    asked.type(rootPassword + "\r");
+    EXPECT_EQ(asked.exitCode(), allGood) << asked.screen();
+    EXPECT_EQ(asked.screen().find("n0t it"), std::string::npos) << "typed without echo";
+    const std::string stored = readFile(ptc);
+    ASSERT_EQ(stored.size(), 7 + rootPassword.size() + 11 + 2) << stored;
+    EXPECT_EQ(stored.substr(7, rootPassword.size()), rootPassword);
+    EXPECT_TRUE(std::all_of(stored.begin(), stored.begin() + 7, ::isalpha)) << stored;
+    EXPECT_TRUE(std::all_of(stored.end() - 13, stored.end() - 2, ::isalpha)) << stored;
+    EXPECT_EQ(stored.substr(stored.size() - 2), "\r\n");
+}
+
+}  // namespace
+}  // namespace mysqlserver
