@@ -7,6 +7,9 @@ export WINEPREFIX="$dir" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscor
 if [ ! -f "$dir/system.reg" ]; then
   mkdir -p "$(dirname "$dir")"
   wineboot -i >/dev/null 2>&1
+  # The test display has no window manager: Wine draws the window frames and
+  # captions itself, so that screenshots show them.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
   # A new prefix goes on settling after wineboot returns; until its wineserver
   # has ended, a second services.exe can answer every other service-manager call.
   wineserver -w

@@ -143,10 +143,11 @@ TEST_F(MySQLDumps, ShortFreeSpaceStopsTheDumpWith2019AndTheRequiredSize) {
     const std::string db = createDatabase("create table t (id int); insert into t values (1);");
     platform::Services& real = system->services();
     ShortOfSpace shortFiles(real.files, 1000);
-    platform::Services services{
-        shortFiles,     real.processes,      real.console, real.messageBoxes, real.codePages,
-        real.errors,    real.clock,          real.random,  real.conventions,  real.windows,
-        real.databases, real.serviceManager, real.forms};
+    platform::Services services{shortFiles,        real.processes, real.console,
+                                real.messageBoxes, real.codePages, real.errors,
+                                real.clock,        real.random,    real.conventions,
+                                real.windows,      real.databases, real.serviceManager,
+                                real.forms};
     auto installer = installerOn(services, mariadbtest::testServer().port);
     Quimbo::MySQLDBInstallerSteps steps{*installer};
     steps.createDumpsFolder();

@@ -86,9 +86,7 @@ public:
 class FakeSystemErrors final : public platform::SystemErrors {
 public:
     platform::ErrorCode last = 0;
-    std::string text(platform::ErrorCode code) override {
-        return "System error " + std::to_string(code) + ".";
-    }
+    std::string text(platform::ErrorCode code) override { return "System error " + std::to_string(code) + "."; }
     platform::ErrorCode lastError() override { return last; }
 };
 
