@@ -23,7 +23,7 @@ struct FormControl {
     int left = 0, top = 0, width = 0, height = 0;  // twips, in the client area
     FormFont font;
     std::string text;
-    std::uint32_t textColour = 0;  // 0xRRGGBB
+    std::uint32_t textColour = 0;  // 0xRRGGBB; 0 leaves the system's text colour
     bool visible = true;
     bool cancel = false;  // Esc clicks it
 };
