@@ -22,24 +22,6 @@ namespace {
 constexpr int progressBar = 1001, waitText = 1004, button = 1007, icon = 1010, resultText = 1011;
 constexpr std::uint32_t pureRed = 0xFF0000;
 
-// Wine draws the caption itself (the test display has no window manager)
-// and gets the fonts of a Windows desktop, so that dialog units come out as
-// on Windows.
-void prepareDesktop() {
-    HKEY key = nullptr;
-    if (::RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", &key) == ERROR_SUCCESS) {
-        ::RegSetValueExA(key, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-        ::RegCloseKey(key);
-    }
-    char windows[MAX_PATH];
-    ::GetWindowsDirectoryA(windows, sizeof windows);
-    for (const std::string font : {"tahoma.ttf", "tahomabd.ttf", "marlett.ttf"}) {
-        const std::string installed = std::string(windows) + "\\Fonts\\" + font;
-        ::CopyFileA(("Z:\\usr\\share\\wine\\fonts\\" + font).c_str(), installed.c_str(), TRUE);
-        ::AddFontResourceExA(installed.c_str(), FR_PRIVATE, nullptr);  // for this process too
-    }
-}
-
 bool waitFor(const std::function<bool()>& condition) {
     for (const ULONGLONG deadline = ::GetTickCount64() + 60000; ::GetTickCount64() < deadline;
          ::Sleep(50))
@@ -130,8 +112,6 @@ private:
 
 class LauncherUnderWine : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { prepareDesktop(); }
-
     void SetUp() override {
         winesupport::installTestJvm(temp);
         // The launcher in its installation folder, the usual one with a blank.
