@@ -3,14 +3,13 @@
 // texts are red; otherwise every tenth of the way is a plain line.
 #include "platform/progress_dialog.h"
 
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <map>
 
 #include "file_bytes.h"
+#include "raw_terminal.h"
 
 namespace platform {
 namespace posix {
@@ -24,41 +23,6 @@ constexpr int barWidth = 40;
 void writeOut(const std::string& bytes) {
     (void)writeFully(STDOUT_FILENO, bytes);
 }
-
-// Standard input's terminal without echo and without waiting for a line, for
-// as long as the object lives; Ctrl-C arrives as a key too, so the terminal is
-// always given back as it was. Set before the prompt shows, so that no early
-// key is echoed.
-class RawTerminal {
-public:
-    RawTerminal() : raw_(::tcgetattr(STDIN_FILENO, &saved_) == 0) {
-        if (!raw_) return;
-        termios raw = saved_;
-        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG);
-        raw.c_cc[VMIN] = 1;
-        raw.c_cc[VTIME] = 0;
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
-    }
-    ~RawTerminal() {
-        if (raw_) ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
-    }
-    RawTerminal(const RawTerminal&) = delete;
-    RawTerminal& operator=(const RawTerminal&) = delete;
-
-    // 0 when nothing can be read.
-    char readKey() {
-        char key = 0;
-        ssize_t n = 0;
-        do {
-            n = ::read(STDIN_FILENO, &key, 1);
-        } while (n < 0 && errno == EINTR);
-        return raw_ && n == 1 ? key : 0;
-    }
-
-private:
-    termios saved_{};
-    const bool raw_;
-};
 
 // Text controls print their text when it appears or changes while they show.
 class TerminalDialog final : public ProgressDialogWindow {
@@ -154,7 +118,7 @@ void TerminalDialog::drawBar() {
 DialogEnd TerminalDialog::runUntilUserEnds() {
     endBarLine();
     if (!terminalIn_) return DialogEnd::close;
-    RawTerminal terminal;
+    RawTerminal terminal(STDIN_FILENO);
     const bool button = visible_[ctl::button];
     writeOut(button ? "[Enter] " + texts_[ctl::button] + "   [Esc] Close " : "[Esc] Close ");
     const char key = terminal.readKey();

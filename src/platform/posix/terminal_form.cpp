@@ -1,13 +1,11 @@
 #include "terminal_form.h"
 
 #include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 
 #include "file_bytes.h"
+#include "raw_terminal.h"
 
 namespace platform::posix {
 namespace {
@@ -25,33 +23,6 @@ std::size_t firstOf(const FormDesign& design, bool (*wanted)(const FormControl&)
     const auto found = std::find_if(controls.begin(), controls.end(), wanted);
     return found == controls.end() ? none : static_cast<std::size_t>(found - controls.begin());
 }
-
-// Keys arrive one by one, unseen: no echo, no line editing, and no signal
-// from Ctrl-C, so that the terminal is always given back as it was.
-class RawTerminal {
-public:
-    explicit RawTerminal(int fd) : fd_(fd), saved_(::tcgetattr(fd, &old_) == 0) {
-        if (!saved_) return;
-        termios raw = old_;
-        raw.c_lflag &= ~(ECHO | ICANON | ISIG | IEXTEN);
-        raw.c_iflag &= ~(ICRNL | INLCR | IXON);
-        raw.c_cc[VMIN] = 1;
-        raw.c_cc[VTIME] = 0;
-        // At once and keeping what was typed ahead: a key typed before the
-        // prompt shows belongs to the answer and must not be echoed.
-        ::tcsetattr(fd_, TCSANOW, &raw);
-    }
-    ~RawTerminal() {
-        if (saved_) ::tcsetattr(fd_, TCSANOW, &old_);
-    }
-    RawTerminal(const RawTerminal&) = delete;
-    RawTerminal& operator=(const RawTerminal&) = delete;
-
-private:
-    int fd_;
-    termios old_{};
-    bool saved_;
-};
 
 class TerminalForm final : public OpenForm {
 public:
@@ -155,13 +126,11 @@ void TerminalForms::showModal(const FormDesign& design, FormEvents& events) {
         return;
     }
     {
-        const RawTerminal raw(terminal.get());
+        RawTerminal raw(terminal.get());
         writeFully(terminal.get(), form.screenText());
         while (!form.unloaded()) {
-            char c = 0;
-            const ssize_t got = ::read(terminal.get(), &c, 1);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0 || c == escape || c == ctrlC || c == ctrlD)
+            const char c = raw.readKey();
+            if (c == 0 || c == escape || c == ctrlC || c == ctrlD)
                 form.cancel();
             else
                 form.key(c);
