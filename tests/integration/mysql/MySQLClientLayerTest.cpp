@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "support/MySQLServerTest.h"
+#include "support/SecretScan.h"
 
 namespace {
 
@@ -91,16 +92,21 @@ TEST_F(ClientLayer, AMissingClientOrScriptWritesNothingToTheTemporaryFolder) {
     EXPECT_TRUE(temporaryFiles().empty());
 }
 
-TEST_F(ClientLayer, APasswordWithCommentEscapeAndEdgeWhiteCharactersReachesTheServerWhole) {
+TEST_F(ClientLayer, APasswordWithCommentEscapeAndEdgeWhiteCharactersReachesOnlyTheServer) {
     // Tabs at both ends and a line break, which the options file would drop or split.
-    const std::string password = "\ta#b\"c\\d e;'f\nx\t";
-    adminSql("create user 'qt_odd'@'127.0.0.1' identified by '\ta#b\"c\\\\d e;''f\nx\t';");
+    const std::string pid = std::to_string(::getpid());
+    const std::string password = "\ta#b\"c\\d e;'f\nx" + pid + "\t";
+    adminSql("create user 'qt_odd'@'127.0.0.1' identified by '\ta#b\"c\\\\d e;''f\nx" + pid +
+             "\t';");
     Quimbo::MySQLConnection odd = root();
     odd.user = "qt_odd";
     odd.password = password;
+    testsupport::SecretScan scan({password});
     const std::string error = manager->sqlExecUpdate(odd, "select 1;");
+    const std::vector<std::string> leaks = scan.finish({install.path(), temp.path()});
     adminSql("drop user 'qt_odd'@'127.0.0.1';");
     EXPECT_EQ(error, "");
+    EXPECT_EQ(leaks, std::vector<std::string>{});
 }
 
 TEST_F(ClientLayer, ReadyMadeQueries) {

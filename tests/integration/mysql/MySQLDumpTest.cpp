@@ -7,8 +7,8 @@
 
 #include "MySQLDBInstallerSteps.h"
 #include "frame/FailureRecord.h"
-#include "support/CommandLineWatch.h"
 #include "support/MySQLServerTest.h"
+#include "support/SecretScan.h"
 
 namespace {
 
@@ -115,7 +115,7 @@ TEST_F(MySQLDumps, ARealDumpFitsInsideItsEstimateWhateverTheUsersOwnOptionFileSa
     EXPECT_NE(testsupport::readFile(dump).find("Zoë"), std::string::npos);
 }
 
-TEST_F(MySQLDumps, NoPasswordAppearsInTheProcessListWhileADumpRuns) {
+TEST_F(MySQLDumps, NoPasswordAppearsInAProcessOrAReadableFileWhileADumpRuns) {
     const std::string db = createDatabase(
         "create table t (id int, v varchar(200));"
         "insert into t select seq, repeat('v', 200) from seq_1_to_150000;");
@@ -128,14 +128,14 @@ TEST_F(MySQLDumps, NoPasswordAppearsInTheProcessListWhileADumpRuns) {
     dumper.user = "qt_dumper" + std::to_string(::getpid());
     dumper.password = password;
 
-    testsupport::CommandLineWatch watch({password}, "mysqldump");
+    testsupport::SecretScan scan({password});
     const double estimate = manager->GetMySQLDatabaseDumpSize(dumper);
     manager->DumpMySQLDatabase(dumper, install / "big.sql", true);
-    const std::vector<std::string> leaks = watch.stop();
+    const std::vector<std::string> leaks = scan.finish({install.path(), temp.path()});
     adminSql("drop user '" + dumper.user + "'@'127.0.0.1';");
 
-    EXPECT_GT(watch.programSightings(), 0) << "the watch never saw mysqldump run";
-    EXPECT_TRUE(leaks.empty()) << "password on a command line: " << leaks.front();
+    EXPECT_TRUE(scan.saw("mysqldump")) << "the scan never saw mysqldump run";
+    EXPECT_EQ(leaks, std::vector<std::string>{});
     EXPECT_GE(estimate, static_cast<double>(std::filesystem::file_size(install / "big.sql")));
 }
 
