@@ -13,6 +13,7 @@ packages=(
   sqlite3 libsqlite3-dev
   zip unzip
   fonts-liberation2
+  clang libclang-rt-dev ccache
 )
 
 missing=()

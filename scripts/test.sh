@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the Linux and the Windows
-# targets, and runs the unit, integration and Wine tests. Exits non-zero when
-# anything fails; every label runs even after a failure.
+# targets and the Linux sanitizer tree, and runs the unit, integration and Wine
+# tests, and the unit and integration tests again under ASan and UBSan. Exits
+# non-zero when anything fails; every label runs even after a failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=$(nproc)
 
 bash scripts/bootstrap.sh || exit 1
+if command -v ccache >/dev/null 2>&1; then
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
 
 build() {
   cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs"
 }
 echo "== build (Linux)" && build linux || exit 1
 echo "== build (Windows i686)" && build win32 || exit 1
+echo "== build (Linux, ASan and UBSan)" && build linux-asan || exit 1
 
 status=0
 run_label() {
@@ -59,6 +64,8 @@ trap cleanup EXIT
 
 run_label build unit
 run_label build integration
+run_label build-asan unit
+run_label build-asan integration
 
 # A prefix that could not be made is tried again, and reported, by CTest.
 wait "$prefixes_pid"

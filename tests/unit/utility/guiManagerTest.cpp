@@ -145,8 +145,9 @@ TEST(guiManagerInitialize, TakesHandlesGivenAsTextAndRejectsOthers) {
     page.gui.Initialize(" 11 ", "12", "13", "14", "15.5", 20);
     page.gui.UpdateProgressBar(7);
     EXPECT_EQ(page.calls(), (Calls{"send 16 1026 7 0"}));  // 15.5 rounds half to even
-    for (const auto& [text, number] : std::vector<std::pair<std::string, int>>{
+    for (const auto& [field, number] : std::vector<std::pair<std::string, int>>{
              {"abc", 13}, {"", 13}, {"0x10", 13}, {"3000000000", 6}}) {
+        const std::string text = field;  // a lambda cannot capture a structured binding
         EXPECT_EQ(std::get<0>(raisedBy([&] { page.gui.Initialize(text, "1", "1", "1", "1", 1); })),
                   number)
             << "for \"" << text << "\"";
