@@ -45,8 +45,8 @@ void guiManager::Initialize(const std::string& nextBtn, const std::string& backB
 std::string guiManager::MakeRTFStr(const std::string& Text, bool isError) {
     std::string escaped;
     for (const char c : Text) {
+        if (c == '\\' || c == '{' || c == '}') escaped += '\\';
         escaped += c;
-        if (c == '\\') escaped += c;
     }
     return std::string(rtfHead) + (isError ? rtfRedColours : rtfBlackColours) + rtfBodyStart +
            escaped + rtfTail;

@@ -22,6 +22,8 @@ public:
                     const std::string& progressBar, std::int32_t richEdit);
 
     // One RTF document holding the text in 10-point Arial, red when isError.
+    // Backslashes and braces are escaped: the text shows as it is and cannot
+    // end the document early.
     static std::string MakeRTFStr(const std::string& Text, bool isError);
 
     void UpdateProgressBar(std::int16_t filledBy);

@@ -44,9 +44,9 @@ TEST(guiManagerRtf, WrapsTheTextInABlackOrRedArialDocument) {
     EXPECT_NE(red.find("{\\colortbl;\\red255\\green0\\blue0;}"), std::string::npos) << red;
 }
 
-TEST(guiManagerRtf, DoublesBackslashesAndLeavesBracesAlone) {
-    const std::string rtf = guiManager::MakeRTFStr("C:\\dir\\{x}", false);
-    EXPECT_NE(rtf.find("\\fs20 C:\\\\dir\\\\{x}\\cf0"), std::string::npos) << rtf;
+TEST(guiManagerRtf, EscapesBackslashesAndBraces) {
+    const std::string rtf = guiManager::MakeRTFStr("C:\\dir\\{x}}", false);
+    EXPECT_NE(rtf.find("\\fs20 C:\\\\dir\\\\\\{x\\}\\}\\cf0"), std::string::npos) << rtf;
 }
 
 TEST(guiManagerOperations, CurrentActionAppendsABlackLineThenSetsTheLabel) {

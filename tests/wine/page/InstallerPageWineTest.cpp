@@ -49,7 +49,8 @@ TEST(InstallerPageUnderWine, SuccessStepsTheBarToFullEnablesNextAndCancelAndClic
     EXPECT_EQ(page.log[1].colour, "black");
 }
 
-TEST(InstallerPageUnderWine, FailureLogsARedReasonWithSingleBackslashesAndStillMovesTheWizardOn) {
+TEST(InstallerPageUnderWine,
+     FailureLogsARedReasonWithItsBackslashesAndBracesAndStillMovesTheWizardOn) {
     winesupport::TempFolder folder;
     const PageRecord page = driveThePage(folder, "failure");
     ASSERT_EQ(page.status, "ended") << joined(page.events);
@@ -65,7 +66,7 @@ TEST(InstallerPageUnderWine, FailureLogsARedReasonWithSingleBackslashesAndStillM
     EXPECT_EQ(page.log[1].colour, "red");
     const std::string reason =
         "Failed to install database due to the following reason: cannot open "
-        "C:\\Program Files\\Harvella\\db\\harvella.mdb";
+        "C:\\Program Files\\Harvella\\{db}\\harvella.mdb} (locked)";
     EXPECT_EQ(page.log[1].text.find(reason), 0u) << "log line: " << page.log[1].text;
 }
 
