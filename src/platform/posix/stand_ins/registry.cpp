@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+
 #include "errno_map.h"
 #include "file_bytes.h"
 #include "file_replace.h"
@@ -49,7 +51,8 @@ std::string readValues(const std::string& folder) {
     return readWholeFile(folder + "/values").value;
 }
 
-// Walks the lines; `visit` gets the name and the stored "TYPE:data".
+// Walks the lines; `visit` gets the name (none for a line that holds no value)
+// and the stored "TYPE:data". The empty name is the key's default value.
 template <class Visit>
 void forEachLine(const std::string& text, Visit visit) {
     std::size_t start = 0;
@@ -61,9 +64,10 @@ void forEachLine(const std::string& text, Visit visit) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const std::size_t equals = line.find('=');
         if (equals != std::string::npos)
-            visit(line.substr(0, equals), line.substr(equals + 1), line);
+            visit(std::optional<std::string>(line.substr(0, equals)), line.substr(equals + 1),
+                  line);
         else
-            visit(std::string(), std::string(), line);
+            visit(std::optional<std::string>(), std::string(), line);
         start = end + 1;
     }
 }
@@ -107,11 +111,10 @@ Result<RegistryValue> PosixRegistry::queryValue(RegistryHandle key, const std::s
     const std::string folder = folderOf(key);
     if (folder.empty()) return Result<RegistryValue>::failure(winerr::invalidHandle);
     std::optional<RegistryValue> found;
-    forEachLine(readValues(folder),
-                [&](const std::string& lineName, const std::string& stored, const std::string&) {
-                    if (lineName == name && !lineName.empty())
-                        found = decodeStoredValue(stored).value_or(unknownType(stored));
-                });
+    forEachLine(readValues(folder), [&](const std::optional<std::string>& lineName,
+                                        const std::string& stored, const std::string&) {
+        if (lineName == name) found = decodeStoredValue(stored).value_or(unknownType(stored));
+    });
     if (!found) return Result<RegistryValue>::failure(winerr::fileNotFound);
     if (found->data.size() > bufferSize) return Result<RegistryValue>::failure(registryMoreData);
     return {*found, winerr::success};
@@ -129,15 +132,15 @@ ErrorCode PosixRegistry::setValue(RegistryHandle key, const std::string& name,
     if (!lock.open() || ::flock(lock.get(), LOCK_EX) != 0) return setLastErrorFromErrno();
     std::string text;
     bool replaced = false;
-    forEachLine(readValues(folder),
-                [&](const std::string& lineName, const std::string&, const std::string& line) {
-                    if (lineName == name && !replaced) {
-                        text += name + "=" + *stored + "\n";
-                        replaced = true;
-                    } else if (lineName != name) {
-                        text += line + "\n";
-                    }
-                });
+    forEachLine(readValues(folder), [&](const std::optional<std::string>& lineName,
+                                        const std::string&, const std::string& line) {
+        if (lineName == name && !replaced) {
+            text += name + "=" + *stored + "\n";
+            replaced = true;
+        } else if (lineName != name) {
+            text += line + "\n";
+        }
+    });
     if (!replaced) text += name + "=" + *stored + "\n";
     return replaceFileContent(folder + "/values", text, false);
 }
