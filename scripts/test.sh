@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the Linux and the Windows
 # targets and the Linux sanitizer tree, and runs the unit, integration and Wine
-# tests, and the unit and integration tests again under ASan and UBSan. Exits
-# non-zero when anything fails; every label runs even after a failure.
+# tests, the unit and integration tests again under ASan and UBSan, and each
+# fuzz target for a few seconds. Exits non-zero when anything fails; every
+# label runs even after a failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -18,7 +19,7 @@ build() {
 }
 echo "== build (Linux)" && build linux || exit 1
 echo "== build (Windows i686)" && build win32 || exit 1
-echo "== build (Linux, ASan and UBSan)" && build linux-asan || exit 1
+echo "== build (Linux, ASan and UBSan, fuzz targets)" && build linux-asan || exit 1
 
 status=0
 run_label() {
@@ -66,6 +67,7 @@ run_label build unit
 run_label build integration
 run_label build-asan unit
 run_label build-asan integration
+run_label build-asan fuzz
 
 # A prefix that could not be made is tried again, and reported, by CTest.
 wait "$prefixes_pid"
