@@ -51,23 +51,24 @@ std::string readValues(const std::string& folder) {
     return readWholeFile(folder + "/values").value;
 }
 
-// Walks the lines; `visit` gets the name (none for a line that holds no value)
-// and the stored "TYPE:data". The empty name is the key's default value.
+// Walks the lines; `visit` gets the name (none for a line that holds no value),
+// the stored "TYPE:data" and the line as it stands in the file, to be written
+// back unchanged. The empty name is the key's default value.
 template <class Visit>
 void forEachLine(const std::string& text, Visit visit) {
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
+        const std::string raw = text.substr(start, end - start);
         // A values file written on Windows ends its lines with CR LF.
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string line =
+            !raw.empty() && raw.back() == '\r' ? raw.substr(0, raw.size() - 1) : raw;
         const std::size_t equals = line.find('=');
         if (equals != std::string::npos)
-            visit(std::optional<std::string>(line.substr(0, equals)), line.substr(equals + 1),
-                  line);
+            visit(std::optional<std::string>(line.substr(0, equals)), line.substr(equals + 1), raw);
         else
-            visit(std::optional<std::string>(), std::string(), line);
+            visit(std::optional<std::string>(), std::string(), raw);
         start = end + 1;
     }
 }
