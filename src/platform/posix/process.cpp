@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cerrno>
+#include <memory>
 
 #include "command_line.h"
 #include "errno_map.h"
@@ -27,12 +28,23 @@ struct Pipe {
     Fd write;
 };
 
+// Large output pipes let a child that writes much go on while the parent is
+// busy, and let one read take a large part of its output.
+constexpr std::size_t outputPipeSize = 1 << 20;
+
 bool makePipe(Pipe& pipe) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return false;
     pipe.read.reset(fds[0]);
     pipe.write.reset(fds[1]);
     return true;
+}
+
+// The parent's end of an output pipe: large when the system allows it, and
+// never blocking, so that it is read until empty.
+void prepareOutputPipe(Pipe& pipe) {
+    ::fcntl(pipe.read.get(), F_SETPIPE_SZ, static_cast<int>(outputPipeSize));
+    ::fcntl(pipe.read.get(), F_SETFL, ::fcntl(pipe.read.get(), F_GETFL) | O_NONBLOCK);
 }
 
 bool endsWith(const std::string& text, const std::string& suffix) {
@@ -67,13 +79,12 @@ public:
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - clock::now());
             if (left.count() < 0) return false;
-            pollOnce(static_cast<int>(left.count()), outBytes, errBytes);
-            reapIfEnded();
+            if (pollOnce(static_cast<int>(left.count()), outBytes, errBytes)) reapIfEnded();
         }
         // The child has ended: take what it left in the pipes, but do not wait
         // for a grandchild that may still hold their write ends.
-        drainAvailable(output_, outBytes);
-        drainAvailable(error_, errBytes);
+        readAvailable(output_, outBytes);
+        readAvailable(error_, errBytes);
         return true;
     }
 
@@ -91,7 +102,8 @@ public:
     int exitCode() const override { return exitCode_; }
 
 private:
-    void pollOnce(int timeoutMs, std::string& outBytes, std::string& errBytes) {
+    // Reads what the pipes hold; true when the child may have ended.
+    bool pollOnce(int timeoutMs, std::string& outBytes, std::string& errBytes) {
         std::array<pollfd, 3> fds{};
         nfds_t count = 0;
         const auto add = [&](const Fd& fd) {
@@ -103,30 +115,33 @@ private:
         if (watchPid) fds[count++] = pollfd{pidFd_.get(), POLLIN, 0};
         // Without a pid descriptor the end of the child is noticed by a short re-poll.
         const int timeout = watchPid ? timeoutMs : std::min(timeoutMs, 2);
-        if (::poll(fds.data(), count, timeout) <= 0) return;
+        if (::poll(fds.data(), count, timeout) <= 0) return !watchPid;
+        bool ended = !watchPid;
         for (nfds_t i = 0; i < count; ++i) {
             if (fds[i].revents == 0) continue;
-            if (fds[i].fd == output_.get()) readOnce(output_, outBytes);
-            else if (fds[i].fd == error_.get()) readOnce(error_, errBytes);
+            if (fds[i].fd == output_.get())
+                readAvailable(output_, outBytes);
+            else if (fds[i].fd == error_.get())
+                readAvailable(error_, errBytes);
+            else
+                ended = true;
         }
+        return ended;
     }
 
-    static void readOnce(Fd& fd, std::string& bytes) {
-        char buffer[65536];
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
-        else if (n == 0 || errno != EINTR) fd.reset();
-    }
-
-    static void drainAvailable(Fd& fd, std::string& bytes) {
-        if (!fd.open()) return;
-        ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) | O_NONBLOCK);
-        char buffer[65536];
-        while (true) {
-            const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-            if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
-            else if (n < 0 && errno == EINTR) continue;
-            else break;
+    // The parent's ends do not block: reads until the pipe is empty, in
+    // chunks of the pipe's size, straight onto the caller's text.
+    void readAvailable(Fd& fd, std::string& bytes) {
+        while (fd.open()) {
+            const ssize_t n = ::read(fd.get(), buffer_.get(), outputPipeSize);
+            if (n > 0) {
+                bytes.append(buffer_.get(), static_cast<std::size_t>(n));
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {
+                if (n == 0 || errno != EAGAIN) fd.reset();
+                return;
+            }
         }
     }
 
@@ -148,6 +163,8 @@ private:
 
     pid_t pid_;
     Fd input_, output_, error_, pidFd_;
+    // Left uninitialised: only the pages a read fills are ever touched.
+    std::unique_ptr<char[]> buffer_{new char[outputPipeSize]};
     bool exited_ = false;
     int exitCode_ = 0;
 };
@@ -179,6 +196,8 @@ Result<std::unique_ptr<ChildProcess>> PosixProcessLauncher::launch(const std::st
     Pipe input, output, error;
     if (!makePipe(input) || !makePipe(output) || !makePipe(error))
         return R::failure(setLastErrorFromErrno());
+    prepareOutputPipe(output);
+    prepareOutputPipe(error);
 
     SpawnActions actions;
     actions.dup(input.read.get(), 0);

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include <array>
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +15,10 @@
 namespace platform::win32 {
 namespace {
 
-constexpr DWORD pipeBufferSize = 4096;
+constexpr DWORD inputPipeSize = 4096;
+// Large output pipes and reads: a child that writes much goes on while the
+// parent is busy, and one read takes a large part of its output.
+constexpr DWORD outputPipeSize = 1 << 20;
 
 void pumpMessages() {
     MSG message;
@@ -36,8 +39,8 @@ public:
         pipe_.reset(::CreateNamedPipeA(name.c_str(),
                                        PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED |
                                            FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                       PIPE_TYPE_BYTE | PIPE_WAIT, 1, pipeBufferSize,
-                                       pipeBufferSize, 0, nullptr));
+                                       PIPE_TYPE_BYTE | PIPE_WAIT, 1, outputPipeSize,
+                                       outputPipeSize, 0, nullptr));
         if (!pipe_.valid()) return false;
         childEnd.reset(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -59,7 +62,7 @@ public:
                     ended_ = true;
                     return;
                 }
-                bytes.append(buffer_.data(), count);
+                bytes.append(buffer_.get(), count);
                 pending_ = false;
             }
             start();
@@ -80,7 +83,7 @@ public:
         ::CancelIo(pipe_.get());
         DWORD count = 0;
         if (::GetOverlappedResult(pipe_.get(), &overlapped_, &count, TRUE))
-            bytes.append(buffer_.data(), count);
+            bytes.append(buffer_.get(), count);
         pending_ = false;
         ended_ = true;
     }
@@ -90,7 +93,7 @@ private:
         overlapped_ = OVERLAPPED{};
         overlapped_.hEvent = event_.get();
         ::ResetEvent(event_.get());
-        if (::ReadFile(pipe_.get(), buffer_.data(), pipeBufferSize, nullptr, &overlapped_) ||
+        if (::ReadFile(pipe_.get(), buffer_.get(), outputPipeSize, nullptr, &overlapped_) ||
             ::GetLastError() == ERROR_IO_PENDING) {
             pending_ = true;
         } else {
@@ -101,7 +104,8 @@ private:
     FileHandle pipe_;
     KernelHandle event_;
     OVERLAPPED overlapped_{};
-    std::array<char, pipeBufferSize> buffer_{};
+    // Left uninitialised: only the pages a read fills are ever touched.
+    std::unique_ptr<char[]> buffer_{new char[outputPipeSize]};
     bool pending_ = false;
     bool ended_ = false;
 };
@@ -184,7 +188,7 @@ Result<std::unique_ptr<ChildProcess>> Win32ProcessLauncher::launch(const std::st
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
 
     HANDLE inputRead = nullptr, inputWrite = nullptr;
-    if (!::CreatePipe(&inputRead, &inputWrite, &inheritable, pipeBufferSize))
+    if (!::CreatePipe(&inputRead, &inputWrite, &inheritable, inputPipeSize))
         return R::failure(::GetLastError());
     FileHandle childInput(inputRead), input(inputWrite);
     ::SetHandleInformation(input.get(), HANDLE_FLAG_INHERIT, 0);
