@@ -43,10 +43,19 @@ std::string besideName(const std::string& path) {
     return path + suffix;
 }
 
+// In place, so that the file keeps its other links. The room for the new
+// content is taken before anything is overwritten: on a full disk the old
+// content stays as it was.
 ErrorCode writeInPlace(const std::string& path, const std::string& bytes, mode_t newMode) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, newMode));
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, newMode));
     if (!fd.open()) return setLastErrorForPath(path);
+    if (!bytes.empty()) {
+        const int reserved = ::posix_fallocate(fd.get(), 0, static_cast<off_t>(bytes.size()));
+        if (reserved != 0) return setLastError(fromErrno(reserved));
+    }
     ErrorCode error = writeFully(fd.get(), bytes);
+    if (!error && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0)
+        error = setLastErrorFromErrno();
     if (!error && ::close(fd.release()) != 0) error = setLastErrorFromErrno();
     return error;
 }

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "AccessDatabase.h"
+#include "support/SmallFileSystem.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -174,6 +175,33 @@ TEST_F(AccessPath, KeepSameOnlyWritesTheFourSettings) {
     EXPECT_EQ(run.err.find("completed successfully"), std::string::npos) << run.err;
     EXPECT_FALSE(std::filesystem::exists(database));
     expectSettingsWritten();
+}
+
+// Both ways of writing the file: beside it and renamed, and in place for a
+// file with a second link, which must keep the link.
+TEST_F(AccessPath, OnAFullDiskTheConfigurationKeepsItsContentAndTheRunEndsWith3002) {
+    testsupport::SmallFileSystem disk(installDir, 64);
+    if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+    const std::string config = installDir + "/harvella.config";
+    // Just under one page of the file system: the settings need a second one.
+    const std::string old =
+        "#" + std::string(4000, '-') + "\r\nIPaddress=127.0.0.1\r\nHTTPPort=8080\r\n";
+    writeFile(config, old);
+    disk.fill();
+    for (const bool linked : {false, true}) {
+        if (linked) {
+            ASSERT_EQ(::link(config.c_str(), (config + ".link").c_str()), 0);
+        }
+        const auto run = install("KeepSame");
+        EXPECT_EQ(run.exitCode, low(3002)) << run.err;
+        EXPECT_NE(run.err.find("Failed to save Access DB configuration in " + config),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(readFile(config), old) << (linked ? "in place" : "beside");
+        EXPECT_EQ(testsupport::countFilesStartingWith(installDir, "harvella.config"),
+                  linked ? 2u : 1u)
+            << "a temporary file was left";
+    }
 }
 
 TEST_F(AccessPath, UpgradePatchesInPlaceWithoutBackupAndAppliesTheFixForBase14) {
