@@ -10,10 +10,10 @@
 
 namespace testsupport {
 
-SmallFileSystem::SmallFileSystem(const std::string& folder, unsigned kibibytes)
-    : folder_(folder) {
+SmallFileSystem::SmallFileSystem(const std::string& folder, unsigned kibibytes) : folder_(folder) {
     const std::string options = "size=" + std::to_string(kibibytes) + "k,mode=0755";
-    mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0;
+    mounted_ =
+        ::mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0;
     if (!mounted_) reason_ = std::string("mounting a tmpfs was refused: ") + std::strerror(errno);
 }
 
