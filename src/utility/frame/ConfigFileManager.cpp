@@ -41,6 +41,16 @@ std::string readOrEmpty(FileSystemObject& fso, const std::string& path) {
     return fso.ReadAll(path);
 }
 
+// A TCP port, 1 to 65535, read as CLng reads a number; -1 for anything else.
+std::int32_t portOf(const std::string& text) {
+    try {
+        const std::int32_t port = TextToLong(text);
+        return port >= 1 && port <= 65535 ? port : -1;
+    } catch (const FailureRecord&) {
+        return -1;
+    }
+}
+
 }  // namespace
 
 void ConfigFileManager::Initialize(FileSystemObject& fileObject) { fileObject_ = &fileObject; }
@@ -100,7 +110,7 @@ std::string ConfigFileManager::getPropertyValue(const std::string& fileName,
     return value;
 }
 
-std::int16_t ConfigFileManager::getMySQLPortFromHarvellaConfig(
+std::int32_t ConfigFileManager::getMySQLPortFromHarvellaConfig(
     const std::string& harvellaConfigFileName) {
     static const std::string scheme = "jdbc:mysql://";
     std::string url = getPropertyValue(harvellaConfigFileName, "DBurl");
@@ -113,24 +123,15 @@ std::int16_t ConfigFileManager::getMySQLPortFromHarvellaConfig(
     const std::string hostAndPort = url.substr(scheme.size(), lastSlash - scheme.size());
     const auto colon = hostAndPort.find(':');
     if (colon == std::string::npos) return -1;
-    try {
-        return TextToInteger(hostAndPort.substr(colon + 1));
-    } catch (const FailureRecord&) {
-        return -1;
-    }
+    return portOf(hostAndPort.substr(colon + 1));
 }
 
-std::int16_t ConfigFileManager::getMySQLPort(const std::string& harvellaConfigFileName,
+std::int32_t ConfigFileManager::getMySQLPort(const std::string& harvellaConfigFileName,
                                              const std::string& mySQLConfigFileName) {
-    const std::int16_t port = getMySQLPortFromHarvellaConfig(harvellaConfigFileName);
+    const std::int32_t port = getMySQLPortFromHarvellaConfig(harvellaConfigFileName);
     if (port != -1) return port;
     const std::string configured = getPropertyValue(mySQLConfigFileName, "port");
-    if (configured.empty()) return -1;
-    try {
-        return TextToInteger(configured);
-    } catch (const FailureRecord&) {
-        return -1;
-    }
+    return configured.empty() ? -1 : portOf(configured);
 }
 
 std::string ConfigFileManager::GetRootPwdFromConfig(const std::string& rootPwdConfigFileName) {

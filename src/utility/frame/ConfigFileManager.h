@@ -29,10 +29,11 @@ public:
     // The trimmed value of the last line that starts with the name and holds
     // "="; "" when there is none or the file cannot be read.
     std::string getPropertyValue(const std::string& fileName, const std::string& propertyName);
-    // The port of a "jdbc:mysql://host:port/..." DBurl, or -1.
-    std::int16_t getMySQLPortFromHarvellaConfig(const std::string& harvellaConfigFileName);
+    // The port of a "jdbc:mysql://host:port/..." DBurl, or -1. Ports are
+    // TCP's 1 to 65535; anything else reads as -1.
+    std::int32_t getMySQLPortFromHarvellaConfig(const std::string& harvellaConfigFileName);
     // As above, else the option file's "port" line, or -1.
-    std::int16_t getMySQLPort(const std::string& harvellaConfigFileName,
+    std::int32_t getMySQLPort(const std::string& harvellaConfigFileName,
                               const std::string& mySQLConfigFileName);
 
     // The first line without its 7 leading and 11 trailing padding letters;

@@ -9,7 +9,7 @@ void MySQLConfig::Initialize(const std::string& instDir, const std::string& mySQ
                              const std::string& mySQLServiceName,
                              const std::string& prevProductVersion,
                              const std::string& currProductVersion, const std::string& userPwd,
-                             std::int16_t port) {
+                             std::int32_t port) {
     instDir_ = instDir;
     mySQLFolder_ = mySQLFolder;
     harvellaConfigFileName_ = harvellaConfigFileName;

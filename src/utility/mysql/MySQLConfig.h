@@ -16,7 +16,7 @@ public:
     void Initialize(const std::string& instDir, const std::string& mySQLFolder,
                     const std::string& harvellaConfigFileName, const std::string& mySQLServiceName,
                     const std::string& prevProductVersion, const std::string& currProductVersion,
-                    const std::string& userPwd, std::int16_t port);
+                    const std::string& userPwd, std::int32_t port);
 
     const std::string& GetInstallationDir() const { return instDir_; }
     const std::string& GetMySQLServiceName() const { return mySQLServiceName_; }
@@ -33,8 +33,9 @@ public:
     std::string GetScriptsFolder() const;
     const std::string& GetMySQLHarvellaUserPwd() const { return userPwd_; }
     void SetMySQLHarvellaUserPwd(const std::string& harvellaUserPwd) { userPwd_ = harvellaUserPwd; }
-    std::int16_t getMySQLPort() const { return port_; }
-    void SetMySQLPort(std::int16_t port) { port_ = port; }
+    // The server's TCP port, 1 to 65535, or -1 while it is not known.
+    std::int32_t getMySQLPort() const { return port_; }
+    void SetMySQLPort(std::int32_t port) { port_ = port; }
     std::string GetHarvellaConfigFile() const;
     std::string GetMySQLDumpsFolder() const;
     const std::string& GetPrevHarvellaVersion() const { return prevProductVersion_; }
@@ -51,7 +52,7 @@ private:
     std::string prevProductVersion_;
     std::string currProductVersion_;
     std::string userPwd_;
-    std::int16_t port_ = -1;
+    std::int32_t port_ = -1;
 };
 
 }  // namespace Quimbo

@@ -122,7 +122,7 @@ TEST(ConfigFileProperties, ALongerKeyStartingWithTheNameAlsoMatches) {
     EXPECT_EQ(files.config.getPropertyValue("/inst/h.config", "port"), "1");
 }
 
-TEST(ConfigFilePorts, TheUrlPortComesFirstThenTheOptionFile) {
+TEST(ConfigFilePorts, TheUrlPortComesFirstThenTheOptionFileAndAnyTcpPortIsTaken) {
     ConfigFiles files;
     auto& disk = files.fake.files.files;
     disk["/inst/my.ini"] = "[client]\r\nport = 3310\r\n";
@@ -131,12 +131,18 @@ TEST(ConfigFilePorts, TheUrlPortComesFirstThenTheOptionFile) {
         return std::make_pair(files.config.getMySQLPortFromHarvellaConfig("/inst/h.config"),
                               files.config.getMySQLPort("/inst/h.config", "/inst/my.ini"));
     };
-    using Ports = std::pair<std::int16_t, std::int16_t>;
+    using Ports = std::pair<std::int32_t, std::int32_t>;
     EXPECT_EQ(port("jdbc:mysql://localhost:3307/hv?a=b/c&d=e"), Ports(3307, 3307));
+    EXPECT_EQ(port("jdbc:mysql://localhost:65535/hv"), Ports(65535, 65535));
+    EXPECT_EQ(port("jdbc:mysql://localhost:40000/hv"), Ports(40000, 40000));
+    EXPECT_EQ(port("jdbc:mysql://localhost:65536/hv"), Ports(-1, 3310));
+    EXPECT_EQ(port("jdbc:mysql://localhost:0/hv"), Ports(-1, 3310));
     EXPECT_EQ(port("jdbc:mysql://localhost/hv"), Ports(-1, 3310));
     EXPECT_EQ(port("jdbc:mysql://localhost:x1/hv"), Ports(-1, 3310));
     EXPECT_EQ(port("JDBC:mysql://localhost:3307/hv"), Ports(-1, 3310));
     EXPECT_EQ(port("jdbc:mysql://localhost:3307"), Ports(-1, 3310));
+    disk["/inst/my.ini"] = "port=50000\r\n";
+    EXPECT_EQ(port("jdbc:odbc:hv"), Ports(-1, 50000));
     disk.erase("/inst/my.ini");
     EXPECT_EQ(port("jdbc:odbc:hv"), Ports(-1, -1));
 }
