@@ -2,6 +2,10 @@
 
 #include <jni.h>
 
+#include <future>
+#include <memory>
+#include <thread>
+
 #include "frontend/LauncherErrors.h"
 #include "runtime/LauncherSettings.h"
 
@@ -48,7 +52,9 @@ std::string takePendingFailure(JNIEnv* env) {
 
 }  // namespace
 
-JavaVmHost::JavaVmHost(platform::LauncherServices& services) : services_(services) {}
+JavaVmHost::JavaVmHost(platform::LauncherServices& services,
+                       std::chrono::milliseconds destroyLimit)
+    : services_(services), destroyLimit_(destroyLimit) {}
 
 void JavaVmHost::loadJvmLibrary() {
     const std::string& separator = services_.conventions.separator;
@@ -120,10 +126,36 @@ void JavaVmHost::runJavaServer() {
     env->CallStaticVoidMethod(mainClass, mainMethod, noArguments);
     const std::string failure = takePendingFailure(env);
 
-    vm->DestroyJavaVM();
-    if (loaded_) services_.libraries.release(library_);
-    loaded_ = false;
+    if (destroyVm(vm)) {
+        if (loaded_) services_.libraries.release(library_);
+        loaded_ = false;
+    } else {
+        serverThreadsLeft_ = true;
+    }
     if (!failure.empty()) throw JavaError(failure);
+    if (serverThreadsLeft_)
+        throw HarvellaError("The Java server returned from main, but threads it started are still "
+                            "running: the Java VM could not be shut down.");
+}
+
+// DestroyJavaVM waits for every thread of the server that is not a daemon. It
+// runs on a thread of its own, which this one leaves behind when the wait
+// outlasts the limit; this thread detaches first, as the VM's last
+// non-daemon thread must be the one that destroys it.
+bool JavaVmHost::destroyVm(JavaVM* vm) {
+    vm->DetachCurrentThread();
+    const auto ended = std::make_shared<std::promise<void>>();
+    std::future<void> destroyed = ended->get_future();
+    std::thread destroyer([vm, ended] {
+        vm->DestroyJavaVM();
+        ended->set_value();
+    });
+    if (destroyed.wait_for(destroyLimit_) != std::future_status::ready) {
+        destroyer.detach();
+        return false;
+    }
+    destroyer.join();
+    return true;
 }
 
 }  // namespace Harvella

@@ -2,8 +2,13 @@
 // program only, with the sample Java server in the real JVM: what the user
 // sees on the terminal, the exit codes, the service manager and the event log.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "LauncherMachine.h"
 #include "LauncherRuns.h"
@@ -46,9 +51,7 @@ void expectDisplay(const LauncherRun& run, const std::string& verb, const std::s
 class LauncherVerbs : public ::testing::Test {
 protected:
     LauncherVerbs() {
-        machine.setProductValues("InstallPath=REG_SZ:" + install + "\nJavaPath=REG_SZ:" +
-                                 HARVELLA_JAVA_HOME + "\nStartupClassPath=REG_SZ:" + classes +
-                                 "\nStartupClassName=REG_SZ:sample.server.SampleServer\n");
+        registerServer("sample.server.SampleServer");
         // The desktop's URL opener records what it was asked to open.
         testsupport::makeFolders(machine.root() + "/bin");
         launchertest::writeFile(machine.root() + "/bin/xdg-open",
@@ -66,6 +69,11 @@ protected:
         ::unsetenv("JAVA_TOOL_OPTIONS");
     }
 
+    void registerServer(const std::string& mainClass) {
+        machine.setProductValues("InstallPath=REG_SZ:" + install + "\nJavaPath=REG_SZ:" +
+                                 HARVELLA_JAVA_HOME + "\nStartupClassPath=REG_SZ:" + classes +
+                                 "\nStartupClassName=REG_SZ:" + mainClass + "\n");
+    }
     void configurePort(const std::string& port) {
         launchertest::writeFile(install + "/harvella.config",
                                 "IPaddress=127.0.0.1\nHTTPPort=" + port + "\n");
@@ -89,6 +97,29 @@ protected:
         const std::string url = launchertest::readFile(openedRecord);
         std::filesystem::remove(openedRecord);
         return url;
+    }
+    // Polls the service until it is in `state`; false after 30 s.
+    bool reaches(std::uint32_t state) {
+        for (int poll = 0; poll < 300; ++poll) {
+            if (status("Harvella").currentState == state) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+    // The service process of this test's machine: the one whose current
+    // folder is the installation; 0 when none runs.
+    pid_t serviceProcess() {
+        std::error_code ignored;
+        for (std::filesystem::directory_iterator entry("/proc", ignored), end; entry != end;
+             entry.increment(ignored)) {
+            std::error_code unreadable;
+            const auto cwd = std::filesystem::read_symlink(entry->path() / "cwd", unreadable);
+            if (!unreadable && cwd == install &&
+                launchertest::readFile(entry->path().string() + "/cmdline")
+                        .find("startAsService") != std::string::npos)
+                return static_cast<pid_t>(std::stol(entry->path().filename().string()));
+        }
+        return 0;
     }
     std::string eventLog() {
         return launchertest::readFile(machine.root() + "/eventlog/Application.log");
@@ -210,6 +241,55 @@ TEST_F(LauncherVerbs, AServerOnATakenPortFailsTheStartWithTheReasonInRedEvenWhen
     EXPECT_EQ(shown.exitCode, 255) << describe(shown);
     EXPECT_NE(shown.out.find("\n\x1b[31m" + reason + "\x1b[0m\n[Esc] Close \n"), std::string::npos)
         << describe(shown);
+}
+
+// The VM cannot end while the thread runs; the service still stops within
+// the stop's wait, logs why, and its process goes, so that it starts again.
+TEST_F(LauncherVerbs, AServerThatLeavesAThreadRunningStillStopsAndStartsAgain) {
+    registerServer("sample.server.LingeringServer");
+    configurePort(std::to_string(launchertest::freeLoopbackPort()));
+    ASSERT_EQ(runLauncher({"install"}).exitCode, 0);
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        expectDisplay(runLauncher({"start"}), "start", "Harvella has been started.");
+        expectDisplay(runLauncher({"stop"}), "stop", "Harvella has been stopped successfully.");
+        EXPECT_EQ(status("Harvella").serviceSpecificExitCode, 1100u);
+        for (int poll = 0; poll < 100 && serviceProcess() != 0; ++poll)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(serviceProcess(), 0) << "the service process lives on";
+    }
+    EXPECT_NE(eventLog().find("\tError\t3238209298\tThe Java server returned from main, but "
+                              "threads it started are still running"),
+              std::string::npos)
+        << eventLog();
+}
+
+// Killed, the service process ends the service for the manager; killed
+// half-way, the launcher's start leaves nothing that stops the next stop or start.
+TEST_F(LauncherVerbs, AKilledServiceProcessOrStartLeavesTheServiceToTheNextStartAndStop) {
+    configurePort(std::to_string(launchertest::freeLoopbackPort()));
+    ASSERT_EQ(runLauncher({"install"}).exitCode, 0);
+    expectDisplay(runLauncher({"start"}), "start", "Harvella has been started.");
+    const pid_t server = serviceProcess();
+    ASSERT_NE(server, 0);
+    ::kill(server, SIGKILL);
+    EXPECT_TRUE(reaches(platform::svc::stopped));
+    EXPECT_EQ(status("Harvella").win32ExitCode, 1067u) << "terminated unexpectedly";
+
+    const pid_t start = ::fork();
+    if (start == 0) {
+        ::freopen("/dev/null", "w", stdout);
+        ::execl(launchertest::launcherPath().c_str(), "Harvella_Access", "start", nullptr);
+        ::_exit(127);
+    }
+    ASSERT_TRUE(reaches(platform::svc::running));
+    ::kill(start, SIGKILL);
+    int killed = 0;
+    ::waitpid(start, &killed, 0);
+    EXPECT_TRUE(WIFSIGNALED(killed));
+    expectDisplay(runLauncher({"stop"}), "stop", "Harvella has been stopped successfully.");
+    expectDisplay(runLauncher({"start"}), "start", "Harvella has been started.");
+    expectDisplay(runLauncher({"stop"}), "stop", "Harvella has been stopped successfully.");
 }
 
 }  // namespace

@@ -95,6 +95,7 @@ TEST_F(JavaVmHostSteps, RunsMainWithTheFixedOptionsAndAnEmptyArrayThenDestroysTh
         "NewObjectArray 0 class java/lang/String null",
         "CallStaticVoidMethod main arguments",
         "ExceptionCheck",
+        "DetachCurrentThread",
         "DestroyJavaVM"};
     EXPECT_EQ(calls, expected);
     EXPECT_EQ(fakes.libraries.released, 1);
@@ -103,7 +104,7 @@ TEST_F(JavaVmHostSteps, RunsMainWithTheFixedOptionsAndAnEmptyArrayThenDestroysTh
 TEST_F(JavaVmHostSteps, AnUncaughtThrowableIsReadAfterDescribingItAndThrownAfterDestroy) {
     testjvm::script().serverMain = [](const std::string&) { testjvm::raise("Port taken"); };
     EXPECT_EQ(failureOf(&Harvella::JavaVmHost::runJavaServer), "Port taken");
-    const std::vector<std::string> tail(calls.end() - 10, calls.end());
+    const std::vector<std::string> tail(calls.end() - 11, calls.end());
     const std::vector<std::string> expected{"ExceptionCheck",
                                             "ExceptionOccurred",
                                             "ExceptionDescribe",
@@ -113,8 +114,20 @@ TEST_F(JavaVmHostSteps, AnUncaughtThrowableIsReadAfterDescribingItAndThrownAfter
                                             "GetStringUTFChars",
                                             "ReleaseStringUTFChars",
                                             "ExceptionClear",
+                                            "DetachCurrentThread",
                                             "DestroyJavaVM"};
     EXPECT_EQ(tail, expected);
+}
+
+TEST_F(JavaVmHostSteps, AVmThatDoesNotEndInTimeIsLeftBehindWithItsLibraryAndAnError) {
+    testjvm::script().destroyBlocks = true;
+    Harvella::JavaVmHost host(fakes.services, std::chrono::milliseconds(20));
+    EXPECT_EQ(launcherfakes::fullMessageOf([&] { host.runJavaServer(); }),
+              "The Java server returned from main, but threads it started are still running: the "
+              "Java VM could not be shut down.");
+    testjvm::endBlockedDestroy();
+    EXPECT_TRUE(host.serverThreadsLeft());
+    EXPECT_EQ(fakes.libraries.released, 0) << "the threads still run in the library";
 }
 
 TEST_F(JavaVmHostSteps, AThrowableWithANullOrEmptyMessageFailsWithItsToString) {
