@@ -43,12 +43,15 @@ std::string besideName(const std::string& path) {
     return path + suffix;
 }
 
-// In place, so that the file keeps its other links. The room for the new
-// content is taken before anything is overwritten: on a full disk the old
-// content stays as it was.
-ErrorCode writeInPlace(const std::string& path, const std::string& bytes, mode_t newMode) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, newMode));
+// In place, so that the file keeps its other links. An existing file takes
+// `mode` before the new content goes in; the room for that content is taken
+// before anything is overwritten: on a full disk the old content stays as it was.
+ErrorCode writeInPlace(const std::string& path, const std::string& bytes,
+                       const struct stat* existing, mode_t mode) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, mode));
     if (!fd.open()) return setLastErrorForPath(path);
+    if (existing && (existing->st_mode & 07777) != mode && ::fchmod(fd.get(), mode) != 0)
+        return setLastErrorFromErrno();
     if (!bytes.empty()) {
         const int reserved = ::posix_fallocate(fd.get(), 0, static_cast<off_t>(bytes.size()));
         if (reserved != 0) return setLastError(fromErrno(reserved));
@@ -97,11 +100,12 @@ ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, 
         if (::access(target.c_str(), W_OK) != 0) return setLastErrorFromErrno();
     }
     const mode_t mode = ownerOnly ? 0600 : exists ? (info.st_mode & 07777) : 0666;
-    if (exists && info.st_nlink > 1) return writeInPlace(target, bytes, mode);
+    const struct stat* existing = exists ? &info : nullptr;
+    if (exists && info.st_nlink > 1) return writeInPlace(target, bytes, existing, mode);
 
     std::string temporary;
-    ErrorCode error = writeBeside(target, bytes, exists ? &info : nullptr, mode, temporary);
-    if (error == winerr::accessDenied) return writeInPlace(target, bytes, mode);
+    ErrorCode error = writeBeside(target, bytes, existing, mode, temporary);
+    if (error == winerr::accessDenied) return writeInPlace(target, bytes, existing, mode);
     if (error) return error;
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         error = setLastErrorFromErrno();

@@ -37,8 +37,9 @@ std::string currentUserSid(DWORD& error) {
 OwnerOnlySecurity::OwnerOnlySecurity() {
     const std::string sid = currentUserSid(error_);
     if (sid.empty()) return;
-    // Protected (no inherited entries), full access for the user alone.
-    const std::string sddl = "D:P(A;;FA;;;" + sid + ")";
+    // Protected (no inherited entries), full access for the user alone and
+    // the system, which runs the services that read such files.
+    const std::string sddl = "D:P(A;;FA;;;" + sid + ")(A;;FA;;;SY)";
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
                                                                 &descriptor_, nullptr)) {
         error_ = ::GetLastError();

@@ -4,8 +4,9 @@
 
 namespace platform::win32 {
 
-// A descriptor whose access list admits the current user alone, given at
-// creation, so that a file is private from its first byte wherever it lands.
+// A descriptor whose access list admits the current user alone (and the
+// system, whose services read such files), given at creation, so that a file
+// is private from its first byte wherever it lands.
 class OwnerOnlySecurity {
 public:
     OwnerOnlySecurity();

@@ -65,6 +65,14 @@ std::int32_t ConfigFileManager::SetConfigParams(const std::string& fileName,
                                                 const std::vector<std::string>& paramsToUncomment,
                                                 const std::vector<std::string>& paramsToComment,
                                                 const std::vector<std::string>& paramsToSet) {
+    return editSettings(fileName, paramsToUncomment, paramsToComment, paramsToSet, false);
+}
+
+std::int32_t ConfigFileManager::editSettings(const std::string& fileName,
+                                             const std::vector<std::string>& paramsToUncomment,
+                                             const std::vector<std::string>& paramsToComment,
+                                             const std::vector<std::string>& paramsToSet,
+                                             bool ownerOnly) {
     // A key without its value is the script runtime's "Subscript out of range",
     // met before anything is written.
     if (paramsToSet.size() % 2 != 0) return subscriptOutOfRange;
@@ -77,7 +85,7 @@ std::int32_t ConfigFileManager::SetConfigParams(const std::string& fileName,
         for (std::size_t i = 0; i < paramsToSet.size(); i += 2)
             text = SetKeyValue(text, paramsToSet[i], paramsToSet[i + 1]);
         // A failure half-way (disk full, a killed process) never leaves the file truncated.
-        files().ReplaceContent(fileName, text, false);
+        files().ReplaceContent(fileName, text, ownerOnly);
         return 0;
     } catch (const FailureRecord& failure) {
         return failure.number;
@@ -89,9 +97,10 @@ std::int32_t ConfigFileManager::SetHarvellaConfigParams(const std::string& confi
                                                         const std::string& dbURL,
                                                         const std::string& dbUser,
                                                         const std::string& dbPassword) {
-    return SetConfigParams(
+    // The file then holds the product user's password: only its owner may read it.
+    return editSettings(
         configFile, {}, {},
-        {"DBdriver", dbDriver, "DBurl", dbURL, "DBuser", dbUser, "DBpassword", dbPassword});
+        {"DBdriver", dbDriver, "DBurl", dbURL, "DBuser", dbUser, "DBpassword", dbPassword}, true);
 }
 
 std::string ConfigFileManager::getPropertyValue(const std::string& fileName,

@@ -21,7 +21,8 @@ public:
                                  const std::vector<std::string>& paramsToUncomment,
                                  const std::vector<std::string>& paramsToComment,
                                  const std::vector<std::string>& paramsToSet);
-    // Sets DBdriver, DBurl, DBuser and DBpassword, in that order.
+    // Sets DBdriver, DBurl, DBuser and DBpassword, in that order; the file is
+    // then readable by its owner only.
     std::int32_t SetHarvellaConfigParams(const std::string& configFile, const std::string& dbDriver,
                                          const std::string& dbURL, const std::string& dbUser,
                                          const std::string& dbPassword);
@@ -54,6 +55,10 @@ public:
 
 private:
     FileSystemObject& files();
+    std::int32_t editSettings(const std::string& fileName,
+                              const std::vector<std::string>& paramsToUncomment,
+                              const std::vector<std::string>& paramsToComment,
+                              const std::vector<std::string>& paramsToSet, bool ownerOnly);
 
     FileSystemObject* fileObject_ = nullptr;
 };

@@ -81,7 +81,7 @@ TEST(ConfigFileEdits, AnAppendedSettingStartsOnALineOfItsOwn) {
     EXPECT_EQ(files.edited("a=1\n", {}, {}, {"b", "2"}), "a=1\nb=2\r\n");
 }
 
-TEST(ConfigFileEdits, AMissingFileIsCreatedWithTheSettingsInTheirOrder) {
+TEST(ConfigFileEdits, AMissingFileIsCreatedWithTheSettingsInTheirOrderForItsOwnerOnly) {
     ConfigFiles files;
     EXPECT_EQ(files.config.SetHarvellaConfigParams("/inst/harvella.config", "org.Driver",
                                                    "jdbc:mysql://localhost:3306/hv", "hv", "pw"),
@@ -89,6 +89,8 @@ TEST(ConfigFileEdits, AMissingFileIsCreatedWithTheSettingsInTheirOrder) {
     EXPECT_EQ(files.fake.files.files["/inst/harvella.config"],
               "DBdriver=org.Driver\r\nDBurl=jdbc:mysql://localhost:3306/hv\r\nDBuser=hv\r\n"
               "DBpassword=pw\r\n");
+    EXPECT_EQ(files.fake.files.privateFiles.count("/inst/harvella.config"), 1u)
+        << "it holds a password";
     EXPECT_EQ(files.fileCount(), 1u) << "no temporary file stays behind";
 }
 
