@@ -24,8 +24,6 @@ std::string pieceAround(const std::string& text, std::size_t at, char separator)
 }  // namespace
 
 SecretScan::SecretScan(std::vector<std::string> secrets) : secrets_(std::move(secrets)) {
-    // An empty secret would be found everywhere.
-    secrets_.erase(std::remove(secrets_.begin(), secrets_.end(), std::string()), secrets_.end());
     sampler_ = std::thread([this] { sampleUntilStopped(); });
 }
 
@@ -34,19 +32,26 @@ SecretScan::~SecretScan() {
     if (sampler_.joinable()) sampler_.join();
 }
 
-std::vector<std::string> SecretScan::finish(const std::vector<std::string>& folders) {
+std::vector<std::string> SecretScan::finish(const std::vector<std::string>& folders,
+                                            const std::vector<std::string>& secretsMadeByTheFlow) {
     running_ = false;
     if (sampler_.joinable()) sampler_.join();
+    secrets_.insert(secrets_.end(), secretsMadeByTheFlow.begin(), secretsMadeByTheFlow.end());
+    // An empty secret would be found everywhere.
+    secrets_.erase(std::remove(secrets_.begin(), secrets_.end(), std::string()), secrets_.end());
+    for (const auto& [text, where] : sampled_)
+        lookIn(text, '\0', where);
     for (const std::string& folder : folders)
         scanFolder(folder);
-    std::lock_guard<std::mutex> guard(mutex_);
     return {findings_.begin(), findings_.end()};
 }
 
 bool SecretScan::saw(const std::string& program) const {
     std::lock_guard<std::mutex> guard(mutex_);
-    return std::any_of(programs_.begin(), programs_.end(), [&](const std::string& path) {
-        return path.find(program) != std::string::npos;
+    return std::any_of(sampled_.begin(), sampled_.end(), [&](const auto& sample) {
+        const std::string programPath = sample.first.substr(0, sample.first.find('\0'));
+        return sample.second.rfind("command line", 0) == 0 &&
+               programPath.find(program) != std::string::npos;
     });
 }
 
@@ -66,16 +71,16 @@ void SecretScan::sampleOnce() {
          entry.increment(ignored)) {
         const std::string pid = entry->path().filename().string();
         if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-        const std::string commandLine = readFile(entry->path().string() + "/cmdline");
-        if (!commandLine.empty()) {
-            std::lock_guard<std::mutex> guard(mutex_);
-            programs_.insert(commandLine.substr(0, commandLine.find('\0')));
-        }
-        lookIn(commandLine, '\0', "command line of process " + pid);
+        keep(readFile(entry->path().string() + "/cmdline"), "command line of process " + pid);
         // Readable for our own processes only, which is where a leak would come from.
-        lookIn(readFile(entry->path().string() + "/environ"), '\0',
-               "environment of process " + pid);
+        keep(readFile(entry->path().string() + "/environ"), "environment of process " + pid);
     }
+}
+
+void SecretScan::keep(std::string text, std::string where) {
+    if (text.empty()) return;
+    std::lock_guard<std::mutex> guard(mutex_);
+    sampled_.emplace(std::move(text), std::move(where));
 }
 
 void SecretScan::scanFolder(const std::string& folder) {
@@ -96,9 +101,8 @@ void SecretScan::scanFolder(const std::string& folder) {
 void SecretScan::lookIn(const std::string& text, char separator, const std::string& where) {
     for (const std::string& secret : secrets_) {
         const std::size_t at = text.find(secret);
-        if (at == std::string::npos) continue;
-        std::lock_guard<std::mutex> guard(mutex_);
-        findings_.insert(where + ": \"" + pieceAround(text, at, separator) + "\"");
+        if (at != std::string::npos)
+            findings_.insert(where + ": \"" + pieceAround(text, at, separator) + "\"");
     }
 }
 
