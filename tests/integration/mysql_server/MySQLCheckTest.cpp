@@ -14,7 +14,7 @@
 
 #include "PrivateInstallation.h"
 #include "frame/ServicesCmdModule.h"
-#include "support/CommandLineWatch.h"
+#include "support/SecretScan.h"
 
 namespace mysqlserver {
 namespace {
@@ -138,7 +138,7 @@ void MySQLCheck::setUpServer() {
 }
 
 TEST_F(MySQLCheck, AnswersAsTheServerTheDatabaseAndTheRootPasswordStand) {
-    testsupport::CommandLineWatch watch({rootPassword, wrongPassword}, "mariadbd");
+    testsupport::SecretScan scan({rootPassword, wrongPassword});
     ASSERT_NO_FATAL_FAILURE(setUpServer());
 
     // A service that cannot start is registered again; then all is well.
@@ -177,9 +177,8 @@ TEST_F(MySQLCheck, AnswersAsTheServerTheDatabaseAndTheRootPasswordStand) {
     EXPECT_NE(sc("qc HvMySQL").out.find("/nonexistent/again"), std::string::npos)
         << "registered again before giving up";
 
-    const std::vector<std::string> leaks = watch.stop();
-    EXPECT_GT(watch.programSightings(), 0) << "the watch never saw the server run";
-    EXPECT_TRUE(leaks.empty()) << "a password on a command line: " << leaks.front();
+    EXPECT_EQ(scan.finish({PrivateInstallation::root.path()}), std::vector<std::string>{});
+    EXPECT_TRUE(scan.saw("mariadbd")) << "the scan never saw the server run";
 }
 
 // A stored password the server rejects: the person at the terminal is asked.
