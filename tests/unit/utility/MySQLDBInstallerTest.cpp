@@ -136,7 +136,7 @@ TEST_F(MySQLDBInstallerTest, StepOperationsRaiseTheirNumbersWithTheRunsTexts) {
     EXPECT_NO_THROW(installer.ExecUpdateOrRaise("", "select 1;", "root", "pw", 2007));
 
     fake.processes.onLaunch = nullptr;
-    fake.processes.children.push_back(fakes::ScriptedChild{{""}, {"no such service"}, 2});
+    fake.processes.children.push_back(fakes::ScriptedChild{{""}, {"no such service"}, 2, {}, 0});
     EXPECT_EQ(
         raisedBy([&] { installer.RunCommandOrRaise("net start x", "start MySQL Service", 2005); }),
         Raised(2005, "start MySQL Service", "no such service"));
