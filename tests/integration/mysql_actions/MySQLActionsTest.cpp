@@ -4,7 +4,10 @@
 // MySQL package and the product database fixture. The tests run in this
 // order in one process; each leaves the product installed and stopped.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -126,18 +129,66 @@ protected:
     static std::string rootPassword() {
         return readFile(install() + "/MySQL/data/data.ptc").substr(7, 8);
     }
-    // Action 1 with the six page controls shown on the terminal page.
+    // Action 1's argument line, with the six page controls shown on the terminal page.
+    static std::string argumentLine(const std::string& word, const std::string& previousVersion,
+                                    const std::string& service = "HvMySQL") {
+        const std::string bin = testsupport::binDir();
+        return "1|" + install() + "|MySQL|harvella.config|1|2|3|4|5|6|" + word + "|" + bin +
+               "/porttool|/usr/bin/unzip|" MYSQL_PACKAGE_ZIP "|" MYSQL_PACKAGE_FOLDER_NAME "|" +
+               service + "|" + previousVersion;
+    }
+    static PageRun pageRun(int exitCode, const std::string& out, std::string page) {
+        page.erase(std::remove(page.begin(), page.end(), '\r'), page.end());
+        return PageRun{exitCode & 0xFF, out, page};
+    }
     static PageRun quimbo(const std::string& word, const std::string& previousVersion = "",
                           const std::string& service = "HvMySQL") {
-        const std::string bin = testsupport::binDir();
-        const auto run = testsupport::runProgram(
-            "\"" + bin + "/Quimbo\" \"1|" + install() + "|MySQL|harvella.config|1|2|3|4|5|6|" +
-            word + "|" + bin +
-            "/porttool|/usr/bin/unzip|" MYSQL_PACKAGE_ZIP "|" MYSQL_PACKAGE_FOLDER_NAME "|" +
-            service + "|" + previousVersion + "\"");
-        std::string page = run.err;
-        page.erase(std::remove(page.begin(), page.end(), '\r'), page.end());
-        return PageRun{run.exitCode, run.out, page};
+        const auto run =
+            testsupport::runProgram("\"" + testsupport::binDir() + "/Quimbo\" \"" +
+                                    argumentLine(word, previousVersion, service) + "\"");
+        return pageRun(run.exitCode, run.out, run.err);
+    }
+    // The same, with the MySQL server killed as soon as the page has shown
+    // `line`; the run must then end by itself within two minutes.
+    static PageRun quimboKillingTheServerAt(const std::string& word,
+                                            const std::string& previousVersion,
+                                            const std::string& line) {
+        const std::string out = machine->root / "killed.out", page = machine->root / "killed.page";
+        const std::string program = testsupport::binDir() + "/Quimbo";
+        const std::string arguments = argumentLine(word, previousVersion);
+        const pid_t run = ::fork();
+        if (run == 0) {
+            ::freopen(out.c_str(), "w", stdout);
+            ::freopen(page.c_str(), "w", stderr);
+            ::execl(program.c_str(), program.c_str(), arguments.c_str(), nullptr);
+            ::_exit(127);
+        }
+        int status = 0;
+        bool killed = false;
+        for (int poll = 0; poll < 1200 && ::waitpid(run, &status, WNOHANG) == 0; ++poll) {
+            if (!killed && readFile(page).find("[page] log: " + line + "\n") != std::string::npos)
+                killed = killServer();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        if (::waitpid(run, &status, WNOHANG) == 0) {
+            ::kill(run, SIGKILL);
+            ::waitpid(run, &status, 0);
+            ADD_FAILURE() << "the run did not end after its server was killed";
+        }
+        EXPECT_TRUE(killed) << "the page never showed \"" << line << "\"";
+        return pageRun(WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(page));
+    }
+    // Kills the server of this machine's installation; false when none runs.
+    static bool killServer() {
+        std::error_code ignored;
+        for (fs::directory_iterator entry("/proc", ignored), end; entry != end;
+             entry.increment(ignored)) {
+            const std::string commandLine = readFile(entry->path().string() + "/cmdline");
+            if (commandLine.find("mariadbd") != std::string::npos &&
+                commandLine.find(install() + "/MySQL/data") != std::string::npos)
+                return ::kill(std::stoi(entry->path().filename().string()), SIGKILL) == 0;
+        }
+        return false;
     }
     // The same with the installation's passwords, old and new, looked for on
     // every command line and environment and in every file others may read.
@@ -197,6 +248,17 @@ protected:
         EXPECT_EQ(run.out, out);
         EXPECT_NE(run.page.find("[page] log: Failed to " + line), std::string::npos) << run.page;
         EXPECT_NE(run.page.find("[page] window 1 clicked"), std::string::npos);
+    }
+
+    // Which step the dead server fails depends on the moment: any of the
+    // installer's failure numbers, with its red line and the wizard moved on.
+    void expectKilledRunFailure(const PageRun& run, const std::string& verb) {
+        bool known = false;
+        for (int number = 2000; number <= 2019; ++number)
+            known = known || run.exitCode == (number & 0xFF);
+        EXPECT_TRUE(known) << "exit code " << run.exitCode << "\n" << run.page;
+        expectFailure(run, run.exitCode, run.out,
+                      verb + " database due to the following reason: ");
     }
 
     static std::unique_ptr<Machine> machine;
@@ -370,12 +432,44 @@ TEST_F(MySQLActions, ReinstallMySQLWithDumpSavesEveryDatabaseAndInstallsAfresh) 
     EXPECT_EQ(run.logged("Removing MySQL folder") + run.logged("Applied patch #15"), 2);
 }
 
+// The server dies half-way through the database's update: the run ends by
+// itself with the failure and hands over the dump taken before, which holds
+// the data; the next run brings the schema back to the current version.
+TEST_F(MySQLActions, AServerKilledDuringThePatchesFailsTheRunAndTheNextRunCompletesIt) {
+    startServer();
+    asRoot("insert into hv_user (login) values ('marker')");
+    const std::string before = patches();
+    sc("stop HvMySQL");
+    const PageRun killed =
+        quimboKillingTheServerAt("ReinstallHarvellaDBWithDump", "5.2", "Updating Database");
+    expectKilledRunFailure(killed, "update");
+    EXPECT_NE(readFile(killed.out).find("'marker'"), std::string::npos)
+        << "the output names the dump, which holds the data: " << killed.out;
+
+    expectSuccess(watched("ReinstallHarvellaDB"));
+    startServer();
+    EXPECT_EQ(patches(), before);
+    sc("stop HvMySQL");
+}
+
 TEST_F(MySQLActions, UninstallRemovesServiceAndFolderAndReportsNothing) {
     const PageRun run = watched("Uninstall");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.logged("Setup completed successfully"), 0);
     EXPECT_EQ(run.page.find("[page] progress"), std::string::npos);
+    EXPECT_EQ(state(), "NOT FOUND");
+    EXPECT_FALSE(fs::exists(install() + "/MySQL"));
+}
+
+// The server dies while the install creates the database: the run ends by
+// itself with the failure, and an uninstall then removes what it left.
+TEST_F(MySQLActions, AServerKilledDuringTheInstallFailsTheRunAndAnUninstallClearsIt) {
+    const PageRun killed = quimboKillingTheServerAt("InstallMySQL", "", "Creating Database");
+    expectKilledRunFailure(killed, "create");
+
+    const PageRun removed = watched("Uninstall");
+    EXPECT_EQ(removed.exitCode, 0) << removed.page;
     EXPECT_EQ(state(), "NOT FOUND");
     EXPECT_FALSE(fs::exists(install() + "/MySQL"));
 }
