@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "InputLines.h"
 #include "fakes/FakeServices.h"
 #include "frame/ConfigFileManager.h"
 
@@ -28,24 +29,19 @@ struct Edits {
 
 Edits editsOf(const std::string& text) {
     Edits edits;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (line.size() < 2 || line[1] != ':') continue;
+    fuzzsupport::forEachLine(text, [&](const std::string& line) {
+        if (line.size() < 2 || line[1] != ':') return;
         const std::string item = line.substr(2);
         const std::size_t equals = item.find('=');
         const std::string key = item.substr(0, equals);
-        if (!isKeyOfOurs(key)) continue;
+        if (!isKeyOfOurs(key)) return;
         if (line[0] == 'u') edits.uncomment.push_back(key);
         if (line[0] == 'c') edits.comment.push_back(key);
         if (line[0] == 's') {
             edits.set.push_back(key);
             edits.set.push_back(equals == std::string::npos ? "" : item.substr(equals + 1));
         }
-    }
+    });
     return edits;
 }
 

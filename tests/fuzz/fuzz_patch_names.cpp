@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "InputLines.h"
 #include "fakes/FakeServices.h"
 #include "frame/FailureRecord.h"
 #include "frame/PatchesManager.h"
@@ -13,15 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string names(reinterpret_cast<const char*>(data), size);
     fakes::FakeServices fake;
     fake.files.folders.insert("/scripts");
-    std::size_t start = 0;
-    while (start < names.size()) {
-        std::size_t end = names.find('\n', start);
-        if (end == std::string::npos) end = names.size();
-        const std::string name = names.substr(start, end - start);
-        start = end + 1;
+    fuzzsupport::forEachLine(names, [&](const std::string& name) {
         if (!name.empty() && name.find('/') == std::string::npos)
             fake.files.files["/scripts/" + name] = "";
-    }
+    });
     Quimbo::FileSystemObject fso(fake.files, fake.random, fakes::linuxConventions());
     for (const char* type : {"access97", "mysql4"}) {
         Quimbo::PatchesManager patches;

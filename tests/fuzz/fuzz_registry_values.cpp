@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "InputLines.h"
 #include "StandInMachine.h"
 #include "stand_ins/registry.h"
 
@@ -22,17 +23,12 @@ constexpr std::size_t bufferSize = 1 << 20;
 std::map<std::string, std::string> readAll(PosixRegistry& registry, platform::RegistryHandle key,
                                            const std::string& text) {
     std::map<std::string, std::string> values;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
+    fuzzsupport::forEachLine(text, [&](const std::string& line) {
         const std::string name = line.substr(0, line.find('='));
         const auto value = registry.queryValue(key, name, bufferSize);
         values[name] = value.ok() ? std::to_string(value.value.type) + ":" + value.value.data
                                   : "error " + std::to_string(value.error);
-    }
+    });
     return values;
 }
 

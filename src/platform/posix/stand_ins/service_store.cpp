@@ -278,12 +278,18 @@ std::string joinDependencies(const std::string& multiString) {
     return joined;
 }
 
+// A NUL left in the stored text (no service name holds one) separates names
+// like "/", so that the list reads back the same once written.
 std::string splitDependencies(const std::string& joined) {
-    std::string multiString;
-    std::istringstream in(joined);
-    std::string name;
-    while (std::getline(in, name, '/'))
+    std::string multiString, name;
+    for (const char c : joined + '/') {
+        if (c != '/' && c != '\0') {
+            name += c;
+            continue;
+        }
         if (!name.empty()) multiString += name + '\0';
+        name.clear();
+    }
     if (multiString.empty()) multiString += '\0';
     return multiString + '\0';
 }
