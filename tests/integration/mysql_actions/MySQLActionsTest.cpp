@@ -149,10 +149,12 @@ protected:
         return pageRun(run.exitCode, run.out, run.err);
     }
     // The same, with the MySQL server killed as soon as the page has shown
-    // `line`; the run must then end by itself within two minutes.
+    // `line`; the run must then end by itself within two minutes. A last patch
+    // that waits keeps the run on the server until the kill has landed.
     static PageRun quimboKillingTheServerAt(const std::string& word,
                                             const std::string& previousVersion,
                                             const std::string& line) {
+        shipPatch16("select sleep(100);\n");
         const std::string out = machine->root / "killed.out", page = machine->root / "killed.page";
         const std::string program = testsupport::binDir() + "/Quimbo";
         const std::string arguments = argumentLine(word, previousVersion);
@@ -176,6 +178,7 @@ protected:
             ADD_FAILURE() << "the run did not end after its server was killed";
         }
         EXPECT_TRUE(killed) << "the page never showed \"" << line << "\"";
+        fs::remove(scripts() + "/patch_16.mysql4.sql");
         return pageRun(WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(page));
     }
     // Kills the server of this machine's installation; false when none runs.
