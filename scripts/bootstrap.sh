@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64 fonts-wine xvfb xauth
   mariadb-server mariadb-client
-  openjdk-17-jdk-headless
+  openjdk-17-jdk-headless libmariadb-java
   sqlite3 libsqlite3-dev
   zip unzip
   fonts-liberation2

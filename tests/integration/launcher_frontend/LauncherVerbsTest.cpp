@@ -177,8 +177,9 @@ TEST_F(LauncherVerbs, EveryVerbFromInstallToRemoveWithAMySQLServiceToStartFirst)
         << describe(started);
     EXPECT_EQ(openedUrl(), loginPage);
     EXPECT_EQ(status("MySQL56").currentState, platform::svc::running);
-    EXPECT_NE(launchertest::httpGet(port, "/login.do").find("<title>Harvella Login</title>"),
-              std::string::npos);
+    const std::string page = launchertest::httpGet(port, "/login.do");
+    EXPECT_NE(page.find("<title>Harvella Login</title>"), std::string::npos) << page;
+    EXPECT_NE(page.find(">No database is configured.<"), std::string::npos) << page;
 
     expectDisplay(runLauncher({"start"}), "start", "Harvella is already started.");
     for (const std::vector<std::string>& words : {std::vector<std::string>{"Start"}, {"start", ""}})
