@@ -14,10 +14,8 @@
 #   --dir     the machine's folder (default: $TMPDIR or /tmp, harvella-demo-<uid>)
 #   --built   use the programs already built in BUILD_DIR; install and build nothing
 set -uo pipefail
-cd "$(dirname "$0")/.."
-repo=$(pwd)
 
-default_machine="${TMPDIR:-/tmp}/harvella-demo-$(id -u)"
+default_machine=$(realpath -s -m -- "${TMPDIR:-/tmp}/harvella-demo-$(id -u)")
 keep=0 clean=0 built="" machine=$default_machine
 while [ $# -gt 0 ]; do
   case $1 in
@@ -29,6 +27,11 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
+# Folders given relative to where the demo was started; symbolic links kept as they are.
+machine=$(realpath -s -m -- "$machine")
+[ -z "$built" ] || built=$(realpath -s -m -- "$built")
+cd "$(dirname "$0")/.."
+repo=$(pwd)
 
 mysql_service=HarvellaMySQL
 product_version=7.2
