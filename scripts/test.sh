@@ -45,9 +45,11 @@ start_display() {
   xvfb_pids+=($!)
   for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${1#:}" ] && break; sleep 0.1; done
 }
-HARVELLA_DISPLAY_win32=$(free_display 90)
+# Displays given in HARVELLA_DISPLAY_win32 and HARVELLA_DISPLAY_win64 are
+# started and used as given, for a machine that shares its displays out.
+HARVELLA_DISPLAY_win32=${HARVELLA_DISPLAY_win32:-$(free_display 90)}
 start_display "$HARVELLA_DISPLAY_win32"
-HARVELLA_DISPLAY_win64=$(free_display $(( ${HARVELLA_DISPLAY_win32#:} + 1 )))
+HARVELLA_DISPLAY_win64=${HARVELLA_DISPLAY_win64:-$(free_display $(( ${HARVELLA_DISPLAY_win32#:} + 1 )))}
 start_display "$HARVELLA_DISPLAY_win64"
 export HARVELLA_DISPLAY_win32 HARVELLA_DISPLAY_win64
 export DISPLAY="$HARVELLA_DISPLAY_win32" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
