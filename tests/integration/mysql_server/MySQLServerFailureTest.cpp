@@ -76,18 +76,5 @@ TEST_F(ServerStepFailure, AServiceNameTheManagerRefusesFailsTheInstallation) {
     EXPECT_NE(std::get<2>(failed).find("FAILED 123"), std::string::npos) << std::get<2>(failed);
 }
 
-TEST_F(ServerStepFailure, AServiceWhoseServerHasGoneFailsToStart) {
-    unpackWithPort(27351);
-    steps->configure();
-    steps->installService();
-    fs::remove(mysql("bin/mysqld"));
-    const Raised failed = raisedBy([&] { steps->start(true, false); });
-    EXPECT_EQ(std::get<0>(failed), 2005);
-    EXPECT_EQ(std::get<1>(failed), "start MySQL Service");
-    EXPECT_NE(std::get<2>(failed).find("System error 2 has occurred."), std::string::npos)
-        << std::get<2>(failed);
-    EXPECT_EQ(serviceState(), "Service Is Stopped");
-}
-
 }  // namespace
 }  // namespace mysqlserver

@@ -319,10 +319,7 @@ TEST_F(MySQLServerSteps, FolderNamesThatLeadOutOfTheInstallationFolderAreRefused
     EXPECT_TRUE(fake.files.folderExists("/inst"));
 }
 
-TEST_F(MySQLServerSteps, AStartBeforeADumpFailsWith2017AndAFolderThatStaysWith2015) {
-    fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(platform::svc::stopped)});
-    fake.processes.launchError = platform::winerr::fileNotFound;
-    EXPECT_EQ(std::get<0>(raisedBy([&] { steps.start(false, true); })), 2017);
+TEST_F(MySQLServerSteps, AFolderThatStaysFailsWith2015) {
     fake.files.folders.insert("/inst/MySQL");
     fake.files.deletes.failOnCall(1, platform::winerr::accessDenied);
     EXPECT_EQ(raisedBy([&] { steps.removeFolder(); }),
