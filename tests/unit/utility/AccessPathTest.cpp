@@ -1,6 +1,7 @@
 // Decisions of the Access path that the end-to-end runs reach only at some
 // cost: the collating order per locale, the script splitting rules, the Jet
-// version arithmetic and DAO's failed registration under the installer page.
+// version arithmetic and DAO's failed registration under the installer page
+// (the copy and the regsvr32 run themselves are checked under Wine).
 #include <gtest/gtest.h>
 
 #include "access/AccessScript.h"
@@ -61,10 +62,6 @@ TEST(DaoSetup, AFailedRegistrationUnderTheInstallerPageSaysSoAndEndsWith3003) {
     installer.Initialize(window, "/inst");
 
     EXPECT_EQ(fakes::exitCodeOf([&] { installer.SetupDaoIfNeeded(); }), 3003);
-    const std::string library = "/C/Program Files/Common Files/Microsoft Shared/DAO/dao360.dll";
-    EXPECT_EQ(fake.files.files[library], "library");
-    EXPECT_EQ(fake.processes.commandLines,
-              std::vector<std::string>{"regsvr32 /s \"" + library + "\""});
     bool shown = false;
     for (const auto& call : fake.windows.calls)
         shown =
