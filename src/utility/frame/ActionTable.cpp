@@ -11,28 +11,12 @@
 namespace Quimbo {
 namespace {
 
-void runMySQLDBAction(platform::Services& services, Args& args, int& argsQty) {
-    MySQLDBInstaller installer(services);
-    installer.Initialize(args, argsQty);
-    installer.MakeDBAction();
-}
-
-void runMySQLDBCheck(platform::Services& services, Args& args, int& argsQty) {
-    mySQLChecker checker(services);
-    checker.Initialize(args, argsQty);
-    checker.MakeDBAction();
-}
-
-void runAccessDBInstallation(platform::Services& services, Args& args, int& argsQty) {
-    AccessDBInstaller installer(services);
-    installer.Initialize(args, argsQty);
-    installer.InstallDB();
-}
-
-void runAccessDBCheck(platform::Services& services, Args& args, int& argsQty) {
-    AccessDBChecker checker(services);
-    checker.Initialize(args, argsQty);
-    checker.MakeDBAction();
+// Makes the action's object, reads its fields and runs its one step.
+template <typename Action, void (Action::*Step)()>
+void run(platform::Services& services, Args& args, int& argsQty) {
+    Action action(services);
+    action.Initialize(args, argsQty);
+    (action.*Step)();
 }
 
 void runJetVersionCheck(platform::Services& services, Args&, int&) {
@@ -45,20 +29,14 @@ void runDaoSetup(platform::Services& services, Args& args, int& argsQty) {
     installer.SetupDaoIfNeeded();
 }
 
-void runMySQLVersionCheck(platform::Services& services, Args& args, int& argsQty) {
-    MySQLVersionChecker checker(services);
-    checker.Initialize(args, argsQty);
-    checker.checkMysqlVersion();
-}
-
 const ActionEntry actions[] = {
-    {0, "Access database installation", runAccessDBInstallation},
-    {1, "MySQL database action", runMySQLDBAction},
-    {2, "MySQL database check", runMySQLDBCheck},
-    {3, "Access database check", runAccessDBCheck},
+    {0, "Access database installation", run<AccessDBInstaller, &AccessDBInstaller::InstallDB>},
+    {1, "MySQL database action", run<MySQLDBInstaller, &MySQLDBInstaller::MakeDBAction>},
+    {2, "MySQL database check", run<mySQLChecker, &mySQLChecker::MakeDBAction>},
+    {3, "Access database check", run<AccessDBChecker, &AccessDBChecker::MakeDBAction>},
     {4, "Jet engine version check", runJetVersionCheck},
     {5, "DAO library setup", runDaoSetup},
-    {6, "MySQL version check", runMySQLVersionCheck},
+    {6, "MySQL version check", run<MySQLVersionChecker, &MySQLVersionChecker::checkMysqlVersion>},
 };
 
 }  // namespace
