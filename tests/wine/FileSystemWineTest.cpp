@@ -44,4 +44,16 @@ TEST(Win32FileSystemUnderWine, AReplaceRefusedByAnOpenFileLeavesNoCopyOfTheNewCo
     EXPECT_EQ(winesupport::readFile(target), "old");
 }
 
+// Content for the owner only takes the place of an existing file with its own
+// private access list (Wine keeps no access lists, so only the move is seen here).
+TEST(Win32FileSystemUnderWine, AFileRewrittenForItsOwnerOnlyTakesTheNewContentAndLeavesNoCopy) {
+    winesupport::TempFolder folder;
+    const std::string target = folder / "harvella.config";
+    platform::win32::Win32FileSystem files;
+    ASSERT_EQ(files.writeFile(target, "DBpassword=\r\n"), 0u);
+    ASSERT_EQ(files.replaceFileContent(target, "DBpassword=SECRET\r\n", true), 0u);
+    EXPECT_EQ(winesupport::readFile(target), "DBpassword=SECRET\r\n");
+    EXPECT_EQ(filesHolding(folder.path(), "harvella.config", "SECRET"), "");
+}
+
 }  // namespace

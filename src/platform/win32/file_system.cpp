@@ -47,13 +47,18 @@ ErrorCode createNew(const std::string& path, const std::string& bytes, bool owne
     return error;
 }
 
-// Writes over the file's content where it is: its access list and attributes stay.
+// Writes over the file's content where it is: its attributes stay, and so
+// does its access list unless the content is for its owner only.
 ErrorCode writeInPlace(const std::string& path, const std::string& bytes, bool ownerOnly) {
     OwnerOnlySecurity security;
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0,
+    if (ownerOnly && !security.attributes()) return security.error();
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE | (ownerOnly ? WRITE_DAC : 0), 0,
                                   ownerOnly ? security.attributes() : nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return ::GetLastError();
+    if (ownerOnly) {
+        if (const ErrorCode error = security.applyTo(file.get())) return error;
+    }
     return writeBytes(std::move(file), bytes);
 }
 
@@ -133,7 +138,8 @@ ErrorCode Win32FileSystem::createNewFile(const std::string& path, const std::str
 
 // A read-only file is refused as opening it for writing would refuse it; a
 // folder that refuses a new file gets the content written in place.
-// ReplaceFile keeps the replaced file's access list and attributes.
+// ReplaceFile keeps the replaced file's access list and attributes; content
+// for the owner only takes the new file's private list with it instead.
 ErrorCode Win32FileSystem::replaceFileContent(const std::string& path, const std::string& bytes,
                                               bool ownerOnly) {
     const DWORD attributes = attributesOf(path);
@@ -149,9 +155,11 @@ ErrorCode Win32FileSystem::replaceFileContent(const std::string& path, const std
     if (error == ERROR_ACCESS_DENIED) return writeInPlace(path, bytes, ownerOnly);
     if (error) return error;
     const BOOL replaced =
-        exists ? ::ReplaceFileA(path.c_str(), temporary.c_str(), nullptr,
-                                REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-               : ::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+        exists && !ownerOnly
+            ? ::ReplaceFileA(path.c_str(), temporary.c_str(), nullptr,
+                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+            : ::MoveFileExA(temporary.c_str(), path.c_str(),
+                            MOVEFILE_WRITE_THROUGH | (exists ? MOVEFILE_REPLACE_EXISTING : 0));
     if (!replaced) {
         error = ::GetLastError();
         ::DeleteFileA(temporary.c_str());

@@ -1,5 +1,6 @@
 #include "owner_only.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
 #include <string>
@@ -37,9 +38,9 @@ std::string currentUserSid(DWORD& error) {
 OwnerOnlySecurity::OwnerOnlySecurity() {
     const std::string sid = currentUserSid(error_);
     if (sid.empty()) return;
-    // Protected (no inherited entries), full access for the user alone and
-    // the system, which runs the services that read such files.
-    const std::string sddl = "D:P(A;;FA;;;" + sid + ")(A;;FA;;;SY)";
+    // Protected (no inherited entries): full access for the user, the system,
+    // which runs the services that read such files, and the administrators.
+    const std::string sddl = "D:P(A;;FA;;;" + sid + ")(A;;FA;;;SY)(A;;FA;;;BA)";
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
                                                                 &descriptor_, nullptr)) {
         error_ = ::GetLastError();
@@ -49,6 +50,17 @@ OwnerOnlySecurity::OwnerOnlySecurity() {
     attributes_.nLength = sizeof attributes_;
     attributes_.lpSecurityDescriptor = descriptor_;
     attributes_.bInheritHandle = FALSE;
+}
+
+DWORD OwnerOnlySecurity::applyTo(HANDLE file) const {
+    if (!descriptor_) return error_;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    if (!::GetSecurityDescriptorDacl(descriptor_, &present, &dacl, &defaulted))
+        return ::GetLastError();
+    return ::SetSecurityInfo(file, SE_FILE_OBJECT,
+                             DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                             nullptr, nullptr, dacl, nullptr);
 }
 
 OwnerOnlySecurity::~OwnerOnlySecurity() {
