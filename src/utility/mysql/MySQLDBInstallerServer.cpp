@@ -79,6 +79,8 @@ void MySQLDBInstaller::UnzipMySQL() {
         asStep(unzipFailed, source,
                [&] { client_.UnzipMySQLPackage(unzipUtil_, mySQLPackage_, installation); });
         asStep(moveFailed, source, [&] {
+            // A package whose folder has the MySQL folder's name is unpacked in place.
+            if (unpacked == mySQLFolder) return;
             if (fileSystem_.FolderExists(mySQLFolder)) fileSystem_.DeleteFolder(mySQLFolder);
             fileSystem_.MoveFolder(unpacked, mySQLFolder);
         });

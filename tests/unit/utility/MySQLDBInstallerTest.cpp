@@ -306,6 +306,13 @@ TEST_F(MySQLServerSteps, AScanWithoutAFreePortRaises2000AndEndsAtTheHighestPortT
     EXPECT_EQ(fake.processes.commandLines.back(), "\"/pt\" 32767 0.0.0.0");
 }
 
+TEST_F(MySQLServerSteps, APackageFolderNamedLikeTheMySQLFolderStaysWhereItWasUnpacked) {
+    initializeWithFolders("MySQL", "MySQL");
+    fake.files.folders.insert("/inst/MySQL");
+    steps.unzip();
+    EXPECT_TRUE(fake.files.folderExists("/inst/MySQL")) << "the unpacked server was deleted";
+}
+
 TEST_F(MySQLServerSteps, FolderNamesThatLeadOutOfTheInstallationFolderAreRefusedBeforeAnyDeletion) {
     initializeWithFolders("MySQL", "");
     EXPECT_EQ(raisedBy([&] { steps.unzip(); }),
