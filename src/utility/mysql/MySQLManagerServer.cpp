@@ -126,7 +126,7 @@ void MySQLManager::ShutdownMySQLServer(const std::string& serviceName, const std
         return;
     }
     std::string arguments = " shutdown ";
-    if (!port.empty()) arguments += " --port=" + port;
+    if (!port.empty()) arguments += " --port=" + QuoteArgument(port);
     arguments += " --user=root";
     std::string errText, outText;
     // The password travels in an options file only the owner can read, never
