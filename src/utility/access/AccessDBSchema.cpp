@@ -51,13 +51,9 @@ void AccessDBInstaller::PrepareSchema(const std::string& dbPath, const std::stri
     // The edition stays as read for every patch.
     while (version.base < highest) {
         const auto next = static_cast<std::int16_t>(version.base + 1);
-        const bool oldNaming = patches_.basePatchExistsOld(next, version.edition);
-        const std::string label = oldNaming
-                                      ? PatchesManager::formatBasePatchNumber(next, version.edition)
-                                      : std::to_string(next);
-        window_.UpdateCurrentAction("Applying patch #" + label);
-        ExecuteScriptFile(oldNaming ? patches_.getBasePatchOldName(next, version.edition)
-                                    : patches_.getBasePatchName(next));
+        const auto patch = patches_.basePatchFor(next, version.edition);
+        window_.UpdateCurrentAction("Applying patch #" + patch.label);
+        ExecuteScriptFile(patch.path);
         version.base = next;
     }
     window_.UpdateProgressBar(80);

@@ -161,4 +161,12 @@ std::string PatchesManager::getFix14PatchName() const {
     return inFolder("patch_14_fix." + dbType_ + ".sql");
 }
 
+PatchesManager::BasePatch PatchesManager::basePatchFor(std::int16_t baseVer,
+                                                       std::int16_t editionVer) {
+    if (basePatchExistsOld(baseVer, editionVer))
+        return {formatBasePatchNumber(baseVer, editionVer),
+                getBasePatchOldName(baseVer, editionVer)};
+    return {std::to_string(baseVer), getBasePatchName(baseVer)};
+}
+
 }  // namespace Quimbo

@@ -32,6 +32,15 @@ public:
     std::int16_t getNextEditionVer(std::int16_t baseVer, std::int16_t curEditionVer);
     std::string getFix14PatchName() const;
 
+    // The script that brings the schema to base version `baseVer`, and the
+    // number the page shows for it: the old naming "(B-1)-B.E" where such a
+    // script is there for the edition, else plain "B".
+    struct BasePatch {
+        std::string label;
+        std::string path;
+    };
+    BasePatch basePatchFor(std::int16_t baseVer, std::int16_t editionVer);
+
 private:
     FileSystemObject& files() const;
     std::string inFolder(const std::string& name) const;

@@ -137,17 +137,11 @@ void MySQLDBInstaller::ApplyPatches(const SchemaVersion& from, std::int16_t newe
                       grantFailed);
     // The edition stays as read for every patch.
     for (int n = from.patch + 1; n <= newest; ++n) {
-        const auto base = static_cast<std::int16_t>(n);
-        const bool oldNaming = patches_.basePatchExistsOld(base, from.edition);
-        const std::string label = oldNaming
-                                      ? PatchesManager::formatBasePatchNumber(base, from.edition)
-                                      : std::to_string(n);
-        ExecScriptOrRaise(database,
-                          oldNaming ? patches_.getBasePatchOldName(base, from.edition)
-                                    : patches_.getBasePatchName(base),
-                          "Failed to apply patch #" + label, settings_.GetMySQLHarvellaUserName(),
-                          settings_.GetMySQLHarvellaUserPwd(), schemaFailed);
-        logLine("Applied patch #" + label);
+        const auto patch = patches_.basePatchFor(static_cast<std::int16_t>(n), from.edition);
+        ExecScriptOrRaise(database, patch.path, "Failed to apply patch #" + patch.label,
+                          settings_.GetMySQLHarvellaUserName(), settings_.GetMySQLHarvellaUserPwd(),
+                          schemaFailed);
+        logLine("Applied patch #" + patch.label);
     }
     ExecUpdateOrRaise("", "SET GLOBAL log_bin_trust_function_creators = 0", "root", rootPassword,
                       grantFailed);
