@@ -88,8 +88,8 @@ bool exists(Context& context, const std::string& name) {
 
 void install(Context& context) {
     platform::LauncherServices& launcher = context.launcher;
-    const std::string library = getInstallPath(launcher.registry) + launcher.conventions.separator +
-                                "HarvellaWinLogMsgs.dll";
+    const std::string library = inInstallFolder(getInstallPath(launcher.registry),
+                                                "HarvellaWinLogMsgs.dll", launcher.conventions);
     registerEventSource(launcher.registry, serviceName, library, eventCategoryCount);
     removeEarlierRegistration(context);
 
