@@ -16,7 +16,6 @@ constexpr std::int32_t installFailed = 3003;
 
 void daoInstaller::InitializeFromParams(Args& args, int& argsQty) {
     if (argsQty != 3) RejectFieldCount(services_, "Access DB installation requires 3 parameters!");
-    installDir_ = args[1];
     daoSourcePath_ = args[2];
     hasGui_ = false;
 }
@@ -24,7 +23,6 @@ void daoInstaller::InitializeFromParams(Args& args, int& argsQty) {
 void daoInstaller::Initialize(guiManager& window, const std::string& instDir) {
     const std::string& separator = services_.conventions.separator;
     window_ = &window;
-    installDir_ = instDir;
     daoSourcePath_ =
         instDir + separator + "database" + separator + "tools" + separator + libraryName;
     hasGui_ = true;

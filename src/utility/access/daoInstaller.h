@@ -28,7 +28,6 @@ private:
 
     platform::Services& services_;
     guiManager* window_ = nullptr;
-    std::string installDir_;
     std::string daoSourcePath_;
     bool hasGui_ = false;
 };

@@ -65,8 +65,6 @@ public:
                            bool withData);
     // Bytes a dump of the connection's database is expected to take.
     double GetMySQLDatabaseDumpSize(const MySQLConnection& connection);
-    // The value as one command-line argument (QuoteArgument).
-    static std::string EscapeMySQLCommandLineParam(const std::string& param);
 
     // Unpacks the package into the folder; raises the tool's exit code with
     // its standard error ("Disk is full" for 50).

@@ -39,10 +39,6 @@ double numberColumn(const std::optional<std::string>& value) {
 
 }  // namespace
 
-std::string MySQLManager::EscapeMySQLCommandLineParam(const std::string& param) {
-    return QuoteArgument(param);
-}
-
 void MySQLManager::DumpMySQLDatabase(const MySQLConnection& connection,
                                      const std::string& dumpFileName, bool withData) {
     FileSystemObject& fso = *fileObject_;
