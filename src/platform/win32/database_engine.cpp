@@ -118,20 +118,25 @@ private:
 
 }  // namespace
 
-Win32DatabaseEngine::Win32DatabaseEngine()
-    : comStarted_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-
 Win32DatabaseEngine::~Win32DatabaseEngine() {
     if (comStarted_) ::CoUninitialize();
 }
 
+void Win32DatabaseEngine::startCom() {
+    if (comTried_) return;
+    comTried_ = true;
+    comStarted_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+}
+
 EngineResult<std::unique_ptr<DaoEngine>> Win32DatabaseEngine::createDaoEngine() {
+    startCom();
     auto engine = Dispatch::create("DAO.DBEngine.36");
     if (!engine.ok()) return EngineResult<std::unique_ptr<DaoEngine>>::failure(engine.error);
     return {std::make_unique<DaoDbEngine>(std::move(engine.value)), {}};
 }
 
 EngineResult<std::unique_ptr<DatabaseConnection>> Win32DatabaseEngine::createConnection() {
+    startCom();
     auto connection = Dispatch::create("ADODB.Connection");
     if (!connection.ok())
         return EngineResult<std::unique_ptr<DatabaseConnection>>::failure(connection.error);

@@ -7,7 +7,7 @@ namespace platform::win32 {
 
 class Win32DatabaseEngine final : public DatabaseEngine {
 public:
-    Win32DatabaseEngine();
+    Win32DatabaseEngine() = default;
     ~Win32DatabaseEngine() override;
     Win32DatabaseEngine(const Win32DatabaseEngine&) = delete;
     Win32DatabaseEngine& operator=(const Win32DatabaseEngine&) = delete;
@@ -20,6 +20,11 @@ public:
     std::string systemDrive() override;
 
 private:
+    // COM is started on this thread when a database object is first asked for,
+    // not in every program that holds the services.
+    void startCom();
+
+    bool comTried_ = false;
     bool comStarted_ = false;
 };
 
