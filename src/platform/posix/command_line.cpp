@@ -40,4 +40,10 @@ std::vector<std::string> splitWindowsCommandLine(const std::string& line) {
     return words;
 }
 
+bool isCommandFile(const std::string& program) {
+    const std::string suffix = ".sh";
+    return program.size() >= suffix.size() &&
+           program.compare(program.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 }  // namespace platform::posix

@@ -9,4 +9,8 @@ namespace platform::posix {
 // toggles grouping, 2n+1 give n backslashes and a literal quote.
 std::vector<std::string> splitWindowsCommandLine(const std::string& commandLine);
 
+// Whether the program word names a command file, which runs through /bin/sh
+// as a .bat file runs through cmd on Windows.
+bool isCommandFile(const std::string& program);
+
 }  // namespace platform::posix

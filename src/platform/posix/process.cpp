@@ -47,11 +47,6 @@ void prepareOutputPipe(Pipe& pipe) {
     ::fcntl(pipe.read.get(), F_SETFL, ::fcntl(pipe.read.get(), F_GETFL) | O_NONBLOCK);
 }
 
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 int openPidFd(pid_t pid) {
 #ifdef SYS_pidfd_open
     return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
@@ -186,7 +181,7 @@ Result<std::unique_ptr<ChildProcess>> PosixProcessLauncher::launch(const std::st
     using R = Result<std::unique_ptr<ChildProcess>>;
     std::vector<std::string> words = splitWindowsCommandLine(commandLine);
     if (words.empty()) return R::failure(setLastError(winerr::fileNotFound));
-    if (endsWith(words.front(), ".sh")) {
+    if (isCommandFile(words.front())) {
         // A missing command file is a program that cannot be started, as on
         // Windows, not a shell that fails.
         if (::access(words.front().c_str(), R_OK) != 0) return R::failure(setLastErrorFromErrno());

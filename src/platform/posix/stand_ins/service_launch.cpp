@@ -24,11 +24,6 @@ constexpr int aliveFdInService = 3;
 const char* const systemPath = "PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin";
 const char* const systemLocale = "LANG=C.UTF-8";
 
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // The NULL-ended array the exec calls take; it points into `texts`.
 std::vector<char*> pointersTo(std::vector<std::string>& texts) {
     std::vector<char*> result;
@@ -51,7 +46,7 @@ struct LaunchPlan {
 LaunchPlan planLaunch(const ServiceFiles& files, const StoredService& service) {
     LaunchPlan plan;
     plan.words = splitWindowsCommandLine(service.config.commandLine);
-    if (!plan.words.empty() && endsWith(plan.words.front(), ".sh"))
+    if (!plan.words.empty() && isCommandFile(plan.words.front()))
         plan.words.insert(plan.words.begin(), "/bin/sh");
     plan.environment = {systemPath, systemLocale, "HARVELLA_SYSTEM_ROOT=" + standInRoot()};
     if (!service.plainDaemon) {
