@@ -1,6 +1,7 @@
 #pragma once
 // POSIX side only: whole-file reads and writes on descriptors, errors mapped
 // onto Windows numbers.
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <string>
@@ -22,5 +23,8 @@ ErrorCode createExclusive(const std::string& path, mode_t mode, Fd& fd);
 // A new file holding the bytes, made as createExclusive makes it; removed
 // again when the bytes cannot be written.
 ErrorCode createNewFile(const std::string& path, const std::string& bytes, mode_t mode);
+// Windows refuses to overwrite a file with the read-only attribute; here a
+// file nobody may write stands for it (root would write it all the same).
+inline bool readOnly(const struct stat& info) { return (info.st_mode & 0222) == 0; }
 
 }  // namespace platform::posix

@@ -95,7 +95,7 @@ ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, 
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
     if (exists) {
-        if (S_ISDIR(info.st_mode) || (info.st_mode & 0222) == 0)
+        if (S_ISDIR(info.st_mode) || readOnly(info))
             return setLastError(winerr::accessDenied);
         if (::access(target.c_str(), W_OK) != 0) return setLastErrorFromErrno();
     }

@@ -47,10 +47,6 @@ ErrorCode deleteTree(const std::string& path) {
     return ::rmdir(path.c_str()) == 0 ? 0 : setLastErrorFromErrno();
 }
 
-// Windows refuses to overwrite a file with the read-only attribute; here a
-// file nobody may write stands for it (root would write it all the same).
-bool readOnly(const struct stat& info) { return (info.st_mode & 0222) == 0; }
-
 ErrorCode copyOpen(int from, const struct stat& source, const std::string& to) {
     struct stat target {};
     if (::stat(to.c_str(), &target) == 0) {

@@ -67,7 +67,7 @@ Result<std::string> PosixLauncherFiles::readWritable(const std::string& path) {
     // The read-only attribute binds every account; root would open the file
     // for writing despite its mode.
     struct stat info {};
-    if (::fstat(fd.get(), &info) == 0 && !(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+    if (::fstat(fd.get(), &info) == 0 && readOnly(info))
         return Result<std::string>::failure(setLastError(winerr::accessDenied));
     return readToEnd(fd.get());
 }
