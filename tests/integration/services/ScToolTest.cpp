@@ -132,6 +132,8 @@ TEST_F(HarvellaSc, ServiceDeletedWhileRunningGoesOnceStopped) {
     EXPECT_EQ(sc("stop Doomed").exitCode, 0);
     EXPECT_NE(sc("query Doomed").err.find("FAILED 1060"), std::string::npos);
     create("Doomed", "sleep 1", "type= daemon");
+    EXPECT_FALSE(::access((machine.root() + "/services/1/config").c_str(), F_OK) == 0)
+        << "the new record took the folder of the deleted one, whose process may still write there";
 }
 
 TEST_F(HarvellaSc, NamesAreComparedWithoutCaseAndNeverBecomePaths) {

@@ -129,13 +129,20 @@ Result<std::string> ServiceStore::find(const std::string& name) {
     return Result<std::string>::failure(setLastError(winerr::serviceDoesNotExist));
 }
 
+// Numbers are never given twice: a process of a deleted service that has not
+// ended yet holds its folder's path and must not write into a new service's
+// record, as a Windows service handle never reaches another service.
 std::string ServiceStore::newFolder() {
-    unsigned long highest = 0;
+    const std::string lastGiven = servicesFolder() + "/.last";
+    const auto stored = readWholeFile(lastGiven);
+    unsigned long highest = stored.ok() ? std::strtoul(stored.value.c_str(), nullptr, 10) : 0;
     for (const std::string& folder : folders()) {
         const std::string base = std::filesystem::path(folder).filename().string();
         if (isNumber(base)) highest = std::max(highest, std::strtoul(base.c_str(), nullptr, 10));
     }
-    return servicesFolder() + "/" + std::to_string(highest + 1);
+    const std::string next = std::to_string(highest + 1);
+    replaceFileContent(lastGiven, next + "\n", false);
+    return servicesFolder() + "/" + next;
 }
 
 Result<StoredService> ServiceStore::readService(const std::string& folder) {

@@ -86,7 +86,7 @@ public:
     // The folder of the service of that name; 1060 when there is none.
     static Result<std::string> find(const std::string& name);
     static std::vector<std::string> folders();
-    // A folder that no service has.
+    // A folder that no service has had.
     static std::string newFolder();
     static Result<StoredService> readService(const std::string& folder);
     static ErrorCode writeService(const std::string& folder, const StoredService& service);
