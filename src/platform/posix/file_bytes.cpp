@@ -34,9 +34,26 @@ ErrorCode writeFully(int fd, const std::string& bytes) {
     return winerr::success;
 }
 
+ErrorCode openRegularFile(const std::string& path, int flags, Fd& fd) {
+    fd.reset(::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.open()) return setLastErrorForPath(path);
+    struct stat info {};
+    const ErrorCode refused = ::fstat(fd.get(), &info) != 0 ? setLastErrorFromErrno()
+                              : S_ISDIR(info.st_mode)     ? setLastError(winerr::accessDenied)
+                              : !S_ISREG(info.st_mode)    ? setLastError(winerr::fileNotFound)
+                                                          : winerr::success;
+    if (refused) {
+        fd.reset();
+        return refused;
+    }
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return winerr::success;
+}
+
 Result<std::string> readWholeFile(const std::string& path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.open()) return Result<std::string>::failure(setLastErrorForPath(path));
+    Fd fd;
+    if (const ErrorCode failed = openRegularFile(path, O_RDONLY, fd))
+        return Result<std::string>::failure(failed);
     return readToEnd(fd.get());
 }
 

@@ -15,6 +15,12 @@ namespace platform::posix {
 Result<std::string> readToEnd(int fd);
 // Writes every byte, resuming after interrupted and partial writes.
 ErrorCode writeFully(int fd, const std::string& bytes);
+// Opens an existing file with `flags` (O_RDONLY or O_RDWR). Only a regular
+// file opens: a folder is access denied (5) and anything else (a FIFO, a
+// device, also through a link) is a missing file (2), since Windows has no
+// such files; the open never waits for a FIFO's other end.
+ErrorCode openRegularFile(const std::string& path, int flags, Fd& fd);
+// The whole of a regular file, opened as openRegularFile opens it.
 Result<std::string> readWholeFile(const std::string& path);
 // Opens a file that does not exist yet for writing, never through a link in
 // its place, with exactly `mode` from the first byte (the umask cannot widen

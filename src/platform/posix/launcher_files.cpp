@@ -62,8 +62,9 @@ ErrorCode PosixLauncherFiles::find(const std::string& path) {
 }
 
 Result<std::string> PosixLauncherFiles::readWritable(const std::string& path) {
-    Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-    if (!fd.open()) return Result<std::string>::failure(setLastErrorFromErrno());
+    Fd fd;
+    if (const ErrorCode failed = openRegularFile(path, O_RDWR, fd))
+        return Result<std::string>::failure(failed);
     // The read-only attribute binds every account; root would open the file
     // for writing despite its mode.
     struct stat info {};

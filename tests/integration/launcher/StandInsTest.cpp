@@ -2,13 +2,17 @@
 // calls, as the launcher's core uses them.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "LauncherMachine.h"
 #include "frontend/LauncherErrors.h"
 #include "platform/launcher_services.h"
+#include "platform/platform.h"
 #include "runtime/Fio.h"
 #include "runtime/LauncherSettings.h"
 #include "runtime/RegistryKey.h"
@@ -103,6 +107,34 @@ TEST_F(StandIns, FileCallsKeepTheirWindowsMeanings) {
         FAIL();
     } catch (const Fio::IOError& error) {
         EXPECT_EQ(error.getErrorCode(), 3) << "a missing folder is not a missing file";
+    }
+}
+
+// The error of a read run in a child process; -1 when the child did not end
+// by itself within five seconds (a read waiting for a FIFO's writer).
+int readErrorInChild(const std::function<platform::ErrorCode()>& read) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(5);
+        ::_exit(static_cast<int>(read()));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(StandIns, AFileThatIsNotARegularOneIsMissingForBothPrograms) {
+    const std::string fifo = machine.installFolder() + "/harvella.config";
+    const std::string device = machine.root() + "/device.config";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("/dev/null", device.c_str()), 0);
+    const auto utility = platform::makeSystemServices(0, nullptr);
+    for (const std::string& path : {fifo, device}) {
+        EXPECT_EQ(readErrorInChild([&] { return services.files.readWritable(path).error; }), 2)
+            << "the launcher's read of " << path;
+        EXPECT_EQ(readErrorInChild([&] { return utility->services().files.readFile(path).error; }),
+                  2)
+            << "the utility's read of " << path;
     }
 }
 
