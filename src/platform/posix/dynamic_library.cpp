@@ -43,7 +43,7 @@ Result<std::string> PosixWorkingDirectory::get() {
 }
 
 ErrorCode PosixWorkingDirectory::set(const std::string& path) {
-    return ::chdir(path.c_str()) == 0 ? winerr::success : setLastErrorFromErrno();
+    return ::chdir(path.c_str()) == 0 ? winerr::success : setLastErrorForPath(path);
 }
 
 }  // namespace platform::posix

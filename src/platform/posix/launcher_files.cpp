@@ -28,27 +28,15 @@ ErrorCode findPattern(const std::string& folder, const std::string& pattern) {
     return setLastError(winerr::fileNotFound);
 }
 
-// Windows tells a missing file (2) from a missing folder on its way (3).
-ErrorCode failure(const std::string& path) {
-    const int error = errno;
-    if (error != ENOENT && error != ENOTDIR) return setLastErrorFromErrno();
-    const std::size_t slash = path.rfind('/');
-    struct stat info {};
-    const bool parentIsFolder =
-        slash == std::string::npos ||
-        (::stat(path.substr(0, slash + 1).c_str(), &info) == 0 && S_ISDIR(info.st_mode));
-    return setLastError(parentIsFolder ? winerr::fileNotFound : winerr::pathNotFound);
-}
-
 }  // namespace
 
 ErrorCode PosixLauncherFiles::createNew(const std::string& path) {
     Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    return fd.open() ? winerr::success : failure(path);
+    return fd.open() ? winerr::success : setLastErrorForPath(path);
 }
 
 ErrorCode PosixLauncherFiles::deleteFile(const std::string& path) {
-    return ::unlink(path.c_str()) == 0 ? winerr::success : failure(path);
+    return ::unlink(path.c_str()) == 0 ? winerr::success : setLastErrorForPath(path);
 }
 
 ErrorCode PosixLauncherFiles::find(const std::string& path) {
@@ -58,7 +46,7 @@ ErrorCode PosixLauncherFiles::find(const std::string& path) {
         return findPattern(slash == std::string::npos ? "" : path.substr(0, slash + 1), name);
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) return winerr::success;
-    return failure(path);
+    return setLastErrorForPath(path);
 }
 
 Result<std::string> PosixLauncherFiles::readWritable(const std::string& path) {
