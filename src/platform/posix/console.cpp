@@ -2,9 +2,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-
-#include "errno_map.h"
 #include "file_bytes.h"
 
 namespace platform::posix {
@@ -20,13 +17,11 @@ PosixConsole::PosixConsole(int argc, char** argv) {
 
 std::string PosixConsole::argumentLine() { return argumentLine_; }
 
+// As WriteFile on a blocking pipe: the whole text, or a failure.
 Result<std::size_t> PosixConsole::writeStdOut(const std::string& bytes) {
-    ssize_t n = 0;
-    do {
-        n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) return Result<std::size_t>::failure(setLastErrorFromErrno());
-    return {static_cast<std::size_t>(n), winerr::success};
+    if (const ErrorCode failed = writeFully(STDOUT_FILENO, bytes))
+        return Result<std::size_t>::failure(failed);
+    return {bytes.size(), winerr::success};
 }
 
 void PosixConsole::writeStdErr(const std::string& bytes) {

@@ -1,6 +1,7 @@
 #include "file_bytes.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,10 @@ ErrorCode writeFully(int fd, const std::string& bytes) {
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd writable{fd, POLLOUT, 0};
+            if (::poll(&writable, 1, -1) >= 0 || errno == EINTR) continue;
+        }
         if (n <= 0) return setLastErrorFromErrno();
         done += static_cast<std::size_t>(n);
     }

@@ -13,7 +13,8 @@ namespace platform::posix {
 
 // Reads from the descriptor's position to its end.
 Result<std::string> readToEnd(int fd);
-// Writes every byte, resuming after interrupted and partial writes.
+// Writes every byte, resuming after interrupted and partial writes, and
+// waiting while a descriptor left non-blocking takes no more.
 ErrorCode writeFully(int fd, const std::string& bytes);
 // Opens an existing file with `flags` (O_RDONLY or O_RDWR). Only a regular
 // file opens: a folder is access denied (5) and anything else (a FIFO, a

@@ -13,7 +13,8 @@ public:
     virtual ~Console() = default;
     // The command line after the program name and the blanks that follow it.
     virtual std::string argumentLine() = 0;
-    // One write of the bytes to standard output; the count actually written.
+    // The bytes to standard output, as one WriteFile on a blocking handle
+    // writes them; the count actually written.
     virtual Result<std::size_t> writeStdOut(const std::string& bytes) = 0;
     virtual void writeStdErr(const std::string& bytes) = 0;
     // Ends the process at once with the code; no destructors run.
