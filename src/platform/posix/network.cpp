@@ -75,6 +75,9 @@ ErrorCode PosixNetwork::tryBind(const std::string& address, std::uint16_t port) 
     where.sin_family = AF_INET;
     where.sin_port = htons(port);
     where.sin_addr.s_addr = ::inet_addr(address.c_str());
+    // Text that is no IPv4 address ("::1", a name) becomes 255.255.255.255,
+    // which Windows refuses to bind and Linux binds.
+    if (where.sin_addr.s_addr == INADDR_NONE) return wsaFromErrno(EADDRNOTAVAIL);
     if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0)
         return wsaFromErrno(errno);
     return winerr::success;

@@ -66,6 +66,14 @@ TEST_F(PortCheckOnRealSockets, AFreePortIsFreeAlsoWhenItServedClientsBefore) {
     }
 }
 
+TEST_F(PortCheckOnRealSockets, AnAddressThatIsNotIPv4CannotBeBoundSoItsPortReadsAsTaken) {
+    const unsigned short port = launchertest::freeLoopbackPort();
+    for (const char* address : {"::1", "junk", "255.255.255.255"}) {
+        EXPECT_EQ(network.tryBind(address, port), 10049u) << address;
+        EXPECT_FALSE(Harvella::isPortFree(network, address, std::to_string(port))) << address;
+    }
+}
+
 TEST(LoginPageOnLinux, TheAddressReachesXdgOpenAndItsFailureIsReported) {
     launchertest::LauncherMachine machine;
     machine.setProductValues("InstallPath=REG_SZ:" + machine.installFolder() + "\n");

@@ -18,7 +18,8 @@ public:
     virtual void cleanup() = 0;
     // A TCP socket bound to inet_addr(address) and the port as Windows binds
     // without an option (a port with only TIME_WAIT entries is free), then
-    // closed: 0 when both socket and bind succeeded.
+    // closed: 0 when both socket and bind succeeded; 10049 for an address
+    // inet_addr cannot read.
     virtual ErrorCode tryBind(const std::string& address, std::uint16_t port) = 0;
     // gethostname into a buffer of that many bytes.
     virtual Result<std::string> hostName(std::size_t bufferSize) = 0;
