@@ -2,10 +2,14 @@
 // launcher calls it: the Windows error numbers and the configuration it keeps.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <future>
 #include <thread>
 
 #include "ServiceTestSupport.h"
 #include "platform/service_manager.h"
+#include "stand_ins/service_store.h"
 
 namespace {
 
@@ -125,6 +129,23 @@ TEST_F(ServiceManagerSeam, DatabaseLockIsHeldByOneAtATime) {
     EXPECT_TRUE(connection->create(configOf("Locked", "sleep 1")).ok());
     first.value.reset();
     EXPECT_TRUE(other->lock().ok());
+}
+
+TEST_F(ServiceManagerSeam, TheStoreLockCannotBeSplitAndItsWaitersGiveUpWith1053) {
+    auto waitFor = [](std::chrono::milliseconds limit) {
+        return std::async(std::launch::async, [limit] {
+            const platform::posix::StoreLock lock(limit);
+            return lock.held() ? winerr::success : lock.error();
+        });
+    };
+    auto holder = std::make_unique<platform::posix::StoreLock>();
+    ASSERT_TRUE(holder->held());
+    // A lock file deleted under its holder must not let a second writer in.
+    ::unlink((machine.root() + "/services/.lock").c_str());
+    EXPECT_EQ(waitFor(std::chrono::milliseconds(300)).get(), winerr::serviceRequestTimeout);
+    auto waiter = waitFor(std::chrono::seconds(10));
+    holder.reset();
+    EXPECT_EQ(waiter.get(), winerr::success);
 }
 
 TEST_F(ServiceManagerSeam, ProgramThatCannotBeRunFailsTheStartAndStaysStopped) {

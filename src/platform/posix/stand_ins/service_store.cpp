@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "errno_map.h"
 #include "file_bytes.h"
@@ -23,6 +24,7 @@ namespace {
 using Fields = std::map<std::string, std::string>;
 
 constexpr std::size_t maxNameCharacters = 256;
+constexpr std::chrono::milliseconds lockRetry{2};
 
 Result<Fields> readFields(const std::string& path) {
     const auto text = readWholeFile(path);
@@ -90,19 +92,24 @@ bool sameServiceName(const std::string& a, const std::string& b) {
     return true;
 }
 
-StoreLock::StoreLock() {
-    makeFolders(ServiceStore::servicesFolder());
-    const std::string path = ServiceStore::servicesFolder() + "/.lock";
-    fd_.reset(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+StoreLock::StoreLock(std::chrono::milliseconds wait) {
+    const std::string folder = ServiceStore::servicesFolder();
+    makeFolders(folder);
+    fd_.reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd_.open()) {
         error_ = setLastErrorFromErrno();
         return;
     }
-    while (::flock(fd_.get(), LOCK_EX) != 0) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
         if (errno == EINTR) continue;
-        error_ = setLastErrorFromErrno();
-        fd_.reset();
-        return;
+        if (!held || std::chrono::steady_clock::now() >= deadline) {
+            error_ = held ? setLastError(winerr::serviceRequestTimeout) : setLastErrorFromErrno();
+            fd_.reset();
+            return;
+        }
+        std::this_thread::sleep_for(lockRetry);
     }
 }
 

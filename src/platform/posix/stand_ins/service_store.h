@@ -2,12 +2,13 @@
 // POSIX side only: the stand-in service database as files. Each service has a
 // folder services/<number>/ holding config, status, alive, control, handles
 // and output.log; its name lives in its config, so that no name ever becomes
-// a path and the manager's own files (.lock, .dblock) stay out of the names'
-// space. Every read-modify-write happens under one exclusive lock on
-// services/.lock, so several processes may act at once; the files outlive
-// their writers.
+// a path and the manager's own files (.last, .dblock) stay out of the names'
+// space. Every read-modify-write happens under one exclusive lock on the
+// services folder itself, so several processes may act at once; the files
+// outlive their writers.
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -52,10 +53,15 @@ std::string joinDependencies(const std::string& multiString);
 std::string splitDependencies(const std::string& joined);
 std::vector<std::string> dependencyNames(const std::string& multiString);
 
-// Holds the database lock for its lifetime.
+// Holds the database lock for its lifetime. The lock is the services
+// folder's own: a lock file could be deleted while held, and the next process
+// would lock a new one beside the holder. A holder that does not let go (a
+// suspended process) fails the wait after `limit` with 1053, as the manager
+// fails a request it cannot serve in time.
 class StoreLock {
 public:
-    StoreLock();
+    static constexpr std::chrono::milliseconds limit{30000};
+    explicit StoreLock(std::chrono::milliseconds wait = limit);
     bool held() const { return fd_.open(); }
     ErrorCode error() const { return error_; }
 
