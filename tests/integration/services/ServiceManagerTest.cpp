@@ -2,6 +2,7 @@
 // launcher calls it: the Windows error numbers and the configuration it keeps.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <future>
@@ -146,6 +147,39 @@ TEST_F(ServiceManagerSeam, TheStoreLockCannotBeSplitAndItsWaitersGiveUpWith1053)
     auto waiter = waitFor(std::chrono::seconds(10));
     holder.reset();
     EXPECT_EQ(waiter.get(), winerr::success);
+}
+
+TEST_F(ServiceManagerSeam, AControlThatCannotBeRecordedIsNotSent) {
+    auto created =
+        connection->create(configOf("Harvella", servicetests::testService("Harvella", "normal")));
+    ASSERT_TRUE(created.ok());
+    auto& service = *created.value;
+    ASSERT_EQ(service.start(), winerr::success);
+    ASSERT_EQ(waitForState(service, svc::running), svc::running);
+    const std::string folder = platform::posix::ServiceStore::find("Harvella").value;
+    // A status file nobody may write stands for one the manager cannot update.
+    ::chmod((folder + "/status").c_str(), 0444);
+    EXPECT_EQ(service.control(svc::controlStop).error, winerr::accessDenied);
+    ::chmod((folder + "/status").c_str(), 0644);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(service.queryStatus().value.currentState, svc::running)
+        << "the failed stop reached the service";
+    EXPECT_TRUE(service.control(svc::controlStop).ok());
+    EXPECT_EQ(waitForState(service, svc::stopped), svc::stopped);
+}
+
+TEST_F(ServiceManagerSeam, AServiceOnItsWayDownTakesNoControl) {
+    auto created =
+        connection->create(configOf("Harvella", servicetests::testService("Harvella", "lagging")));
+    ASSERT_TRUE(created.ok());
+    auto& service = *created.value;
+    ASSERT_EQ(service.start(), winerr::success);
+    ASSERT_EQ(waitForState(service, svc::running), svc::running);
+    ASSERT_TRUE(service.control(svc::controlStop).ok());
+    ASSERT_EQ(service.queryStatus().value.currentState, svc::stopPending);
+    EXPECT_EQ(service.control(svc::controlStop).error, winerr::serviceCannotAcceptCtrl);
+    EXPECT_EQ(service.control(svc::controlInterrogate).error, winerr::serviceCannotAcceptCtrl);
+    EXPECT_EQ(waitForState(service, svc::stopped), svc::stopped);
 }
 
 TEST_F(ServiceManagerSeam, ProgramThatCannotBeRunFailsTheStartAndStaysStopped) {

@@ -1,7 +1,8 @@
 // A service-aware program for the stand-in's tests. Usage: svc_test_service
 // NAME MODE, MODE one of: normal (stops with exit code 0), specific N (stops
 // with service-specific code N), crash (ends without reporting STOPPED when
-// asked to stop), slow (its stop handler takes a second), linger (its
+// asked to stop), slow (its stop handler takes a second), lagging (stays
+// STOP_PENDING for a second and a half), linger (its
 // process goes on for a second and a half after STOPPED), silent (never
 // reaches the dispatcher). Run from a console it prints the dispatcher's
 // error number and exits with 3.
@@ -59,6 +60,7 @@ void serve(platform::ServiceDispatcher& dispatcher, const std::string& name,
     dispatcher.setStatus(statusOf(svc::running));
     stop.await();
     if (mode == "crash") std::_Exit(5);
+    if (mode == "lagging") std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     ServiceStatus stopped = statusOf(svc::stopped);
     if (specific != 0) {
         stopped.win32ExitCode = platform::winerr::serviceSpecificError;

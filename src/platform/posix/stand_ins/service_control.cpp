@@ -95,17 +95,22 @@ StatusResult stopDaemon(ServiceTransaction& record) {
     return {stored.status, winerr::success};
 }
 
-// Writes the control to the service's pipe and returns its ticket: the
-// number of controls sent so far, this one included. Only a control that
-// reached the pipe is counted, or later senders would wait for it in vain.
+// Counts the control in the record, then writes it to the service's pipe,
+// and returns its ticket: the number of controls sent so far, this one
+// included. A control that could not be counted is not sent, so a failure
+// means the service heard nothing; one that did not reach the pipe is taken
+// off the count again, or later senders would wait for it in vain.
 Result<std::uint32_t> sendControl(ServiceTransaction& record, std::uint32_t code) {
     using R = Result<std::uint32_t>;
-    Fd pipe(
-        ::open(ServiceFiles{record.folder}.control().c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!pipe.open() || ::write(pipe.get(), &code, sizeof code) != sizeof code)
-        return R::failure(setLastError(winerr::serviceCannotAcceptCtrl));
     ++record.status.controlsSent;
     if (const ErrorCode failed = record.commitStatus()) return R::failure(failed);
+    Fd pipe(
+        ::open(ServiceFiles{record.folder}.control().c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!pipe.open() || ::write(pipe.get(), &code, sizeof code) != sizeof code) {
+        --record.status.controlsSent;
+        record.commitStatus();
+        return R::failure(setLastError(winerr::serviceCannotAcceptCtrl));
+    }
     return {record.status.controlsSent, winerr::success};
 }
 
@@ -278,8 +283,11 @@ StatusResult StandInService::control(std::uint32_t code) {
         const ServiceStatus& status = record.status.status;
         if (status.currentState == svc::stopped)
             return StatusResult::failure(setLastError(winerr::serviceNotActive));
+        // A service on its way up or down takes no control at all.
+        const bool pending =
+            status.currentState == svc::startPending || status.currentState == svc::stopPending;
         const bool stop = code == svc::controlStop;
-        if ((!stop && code != svc::controlInterrogate) ||
+        if (pending || (!stop && code != svc::controlInterrogate) ||
             (stop && !(status.controlsAccepted & svc::acceptStop)))
             return StatusResult::failure(setLastError(winerr::serviceCannotAcceptCtrl));
         if (stop && dependentsRunning(record))

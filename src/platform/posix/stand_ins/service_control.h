@@ -37,7 +37,8 @@ public:
     // one fails), then the process; for a service-aware one, returns once it
     // has connected to the dispatcher (1067 when it died, 1053 after the limit).
     ErrorCode start() override;
-    // 1051 for a stop while services that depend on this one run.
+    // 1061 while the service starts or stops, 1051 for a stop while services
+    // that depend on this one run.
     Result<ServiceStatus> control(std::uint32_t code) override;
     Result<ServiceStatus> queryStatus() override;
     Result<ServiceConfig> queryConfig() override;
