@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "frontend/HarvellaError.h"
 #include "runtime/RegistryKey.h"
 
 namespace Harvella {
@@ -15,7 +16,11 @@ std::string productValue(platform::Registry& registry, const std::string& name) 
 }  // namespace
 
 std::string getInstallPath(platform::Registry& registry) {
-    return productValue(registry, "InstallPath");
+    std::string path = productValue(registry, "InstallPath");
+    if (path.empty())
+        throw HarvellaError("The registry value InstallPath is empty: it must name the folder "
+                            "Harvella is installed in.");
+    return path;
 }
 
 std::string getJavaPath(platform::Registry& registry) {
@@ -39,6 +44,14 @@ std::string inInstallFolder(const std::string& installPath, const std::string& r
                                  installPath.compare(installPath.size() - separator.size(),
                                                      separator.size(), separator) == 0;
     return installPath + (endsInSeparator ? "" : separator) + relativePath;
+}
+
+std::string enterInstallFolder(platform::LauncherServices& services) {
+    const std::string installPath = getInstallPath(services.registry);
+    if (services.workingDirectory.set(installPath) != platform::winerr::success)
+        return installPath;
+    const auto entered = services.workingDirectory.get();
+    return entered.ok() ? entered.value : installPath;
 }
 
 }  // namespace Harvella

@@ -42,8 +42,8 @@ constexpr int stopPollAdvance = 5;
 
 // The Java server creates the running marker once it serves.
 void awaitRunningMarker(Context& context, ProgressListener& listener,
-                        const std::string& installPath) {
-    const std::string marker = markerFilesIn(installPath, context.launcher.conventions).running;
+                        const std::string& installFolder) {
+    const std::string marker = markerFilesIn(installFolder, context.launcher.conventions).running;
     for (int check = 0; check < markerChecks; ++check) {
         context.clock.sleep(markerInterval);
         listener.step();
@@ -129,8 +129,7 @@ void stopAndWait(Context& context, platform::ServiceHandle& service, ProgressLis
 
 void start(Context& context, ProgressListener& listener) {
     // As for the service, the installation folder is current meanwhile.
-    const std::string installPath = getInstallPath(context.launcher.registry);
-    context.launcher.workingDirectory.set(installPath);
+    const std::string installFolder = enterInstallFolder(context.launcher);
     listener.setTotal(startTotal);
     const ServiceHandle service = openService(context, serviceName);
     forEachDependency(*service, listener,
@@ -141,7 +140,7 @@ void start(Context& context, ProgressListener& listener) {
                       });
     startAndWait(context, *service, listener, serviceName, serviceStartSteps, serviceStartInterval,
                  serviceRequiredRunning, true);
-    awaitRunningMarker(context, listener, installPath);
+    awaitRunningMarker(context, listener, installFolder);
     listener.finish();
 }
 

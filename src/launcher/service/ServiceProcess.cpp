@@ -78,10 +78,9 @@ void ServiceProcess::startServer(EventSource& source) {
                             "Could not change status of the service to start pending state.");
 
     platform::LauncherServices& launcher = context_.launcher;
-    const std::string installPath = getInstallPath(launcher.registry);
     // The server's own relative paths resolve against this.
-    launcher.workingDirectory.set(installPath);
-    const MarkerFiles markers = markerFilesIn(installPath, launcher.conventions);
+    const std::string installFolder = enterInstallFolder(launcher);
+    const MarkerFiles markers = markerFilesIn(installFolder, launcher.conventions);
     Fio::deleteFile(launcher.files, markers.running);
     Fio::deleteFile(launcher.files, markers.stop);
     {

@@ -164,9 +164,13 @@ struct FakeWorkingDirectory final : public platform::WorkingDirectory {
         if (getError) return platform::Result<std::string>::failure(getError);
         return {current, 0};
     }
+    // A relative path leads on from the current folder.
     platform::ErrorCode set(const std::string& path) override {
-        if (!folders.count(path)) return platform::winerr::fileNotFound;
-        current = path;
+        const bool relative = path.empty() || (path[0] != '\\' && path[0] != '/' &&
+                                               path.find(':') == std::string::npos);
+        const std::string full = relative ? current + "\\" + path : path;
+        if (!folders.count(full)) return platform::winerr::fileNotFound;
+        current = full;
         return 0;
     }
 };

@@ -274,6 +274,28 @@ TEST_F(ServiceProcessTest, FailureBeforeRunningGoesStraightToStoppedWith1100) {
     EXPECT_EQ(infoEvents(), (std::vector<std::string>{"Harvella service stopped unexpectedly."}));
 }
 
+TEST_F(ServiceProcessTest, MarkersLieWhereARelativeInstallPathLeadsAndAnEmptyOneIsRefused) {
+    const std::string entered = "C:\\Windows\\system32\\Harvella";
+    system.workingDirectory.current = "C:\\Windows\\system32";
+    system.workingDirectory.folders.insert(entered);
+    system.registry.setString(Harvella::productKeyPath, "InstallPath", "Harvella");
+    context.runJavaServer = [this] { dispatcher.handler(svc::controlStop); };
+    process.runAsService();
+    EXPECT_EQ(system.workingDirectory.current, entered);
+    EXPECT_EQ(system.files.files.count(entered + "\\run\\stop"), 1u)
+        << "the stop marker went elsewhere";
+    EXPECT_TRUE(errorEvents().empty());
+
+    system.registry.setString(Harvella::productKeyPath, "InstallPath", "");
+    system.files.files.clear();
+    Harvella::ServiceProcess(context).runAsService();
+    EXPECT_EQ(errorEvents(), (std::vector<std::string>{
+                                 "The registry value InstallPath is empty: it must name the "
+                                 "folder Harvella is installed in."}));
+    EXPECT_TRUE(system.files.files.empty()) << "a marker was made before the refusal";
+    EXPECT_EQ(dispatcher.reports.back().serviceSpecificExitCode, 1100u);
+}
+
 TEST_F(ServiceProcessTest, FailedReportsAndUnknownFailuresAreLogged) {
     dispatcher.statusError = 6;
     process.runAsService();
