@@ -44,9 +44,28 @@ void removeEarlierRegistration(Context& context) {
         context.clock.sleep(deletionPause);
 }
 
+// The manager expands environment references ("%windir%") in a service's
+// command line when it starts the service.
+bool mayBeExpanded(const std::string& path) {
+    const std::size_t first = path.find('%');
+    return first != std::string::npos && path.find('%', first + 1) != std::string::npos;
+}
+
+// Asked for before the old registration goes, so that a launcher that cannot
+// be registered leaves the old one in place.
 std::string serviceCommandLine(Context& context) {
     const auto path = context.program.modulePath(modulePathBuffer);
+    if (path.error == winerr::noUnicodeTranslation)
+        throw ServiceInstallationError(
+            "The launcher's folder cannot be named in the system's code page, so the service "
+            "manager could not start it. Please install Harvella into a folder whose name uses "
+            "only characters of that code page.");
     if (!path.ok()) throw HarvellaError("Could not obtain the module's name.");
+    if (mayBeExpanded(path.value))
+        throw ServiceInstallationError(
+            "The launcher's path " + path.value +
+            " holds \"%\" characters, which the service manager would read as an environment "
+            "variable. Please install Harvella into a folder whose path holds no \"%\".");
     // Unquoted, a path with blanks ("C:\Program Files\...") would be split
     // into the program and stray arguments, and would let a program placed at
     // a shorter prefix of the path run as LocalSystem.
@@ -87,16 +106,17 @@ bool exists(Context& context, const std::string& name) {
 }
 
 void install(Context& context) {
+    platform::ServiceConfig config;
+    config.name = serviceName;
+    config.displayName = serviceDisplayName;
+    config.commandLine = serviceCommandLine(context);
+
     platform::LauncherServices& launcher = context.launcher;
     const std::string library = inInstallFolder(getInstallPath(launcher.registry),
                                                 "HarvellaWinLogMsgs.dll", launcher.conventions);
     registerEventSource(launcher.registry, serviceName, library, eventCategoryCount);
     removeEarlierRegistration(context);
 
-    platform::ServiceConfig config;
-    config.name = serviceName;
-    config.displayName = serviceDisplayName;
-    config.commandLine = serviceCommandLine(context);
     config.serviceType = platform::svc::ownProcess;
     config.startType = platform::svc::autoStart;
     config.errorControl = platform::svc::errorNormal;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -167,19 +168,43 @@ public:
     }
 };
 
+// The path in the ANSI code page, or nothing when a character of it has no
+// place there (GetModuleFileNameA would put "?" in its stead).
+bool toAnsiExactly(const std::wstring& wide, std::string& ansi) {
+    BOOL lossy = FALSE;
+    const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1,
+                                             nullptr, 0, nullptr, &lossy);
+    if (length <= 0 || lossy) return false;
+    ansi.assign(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, &ansi[0], length,
+                          nullptr, nullptr);
+    ansi.resize(static_cast<std::size_t>(length - 1));
+    return true;
+}
+
 class Win32ProgramFile final : public ProgramFile {
 public:
+    // The path as GetModuleFileNameA gives it, but 1113 where that call
+    // would put "?" for a character outside the code page. The short name
+    // is no way out: the launcher reaches its installation folder through
+    // ANSI calls as well, and would not find it from the service either.
     Result<std::string> modulePath(std::size_t bufferSize) override {
-        std::string path(bufferSize, '\0');
-        const DWORD length =
-            ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(bufferSize));
-        // A full buffer means the path was cut (Windows XP does not even say so).
-        if (length == 0 || length >= bufferSize)
-            return Result<std::string>::failure(length == 0 ? ::GetLastError()
-                                                            : ERROR_INSUFFICIENT_BUFFER);
-        path.resize(length);
+        using R = Result<std::string>;
+        std::wstring wide(maxWidePath, L'\0');
+        const DWORD length = ::GetModuleFileNameW(nullptr, &wide[0], maxWidePath);
+        if (length == 0 || length >= maxWidePath)
+            return R::failure(length == 0 ? ::GetLastError() : ERROR_INSUFFICIENT_BUFFER);
+        wide.resize(length);
+        std::string path;
+        if (!toAnsiExactly(wide, path)) return R::failure(ERROR_NO_UNICODE_TRANSLATION);
+        // A path that would fill the buffer would have been cut (Windows XP
+        // does not even say so).
+        if (path.size() + 1 > bufferSize) return R::failure(ERROR_INSUFFICIENT_BUFFER);
         return {path, 0};
     }
+
+private:
+    static constexpr DWORD maxWidePath = 32768;
 };
 
 }  // namespace

@@ -89,10 +89,30 @@ TEST_F(ServiceManInstall, LockFailureStopsBeforeCreating) {
     EXPECT_EQ(countOf(journal, "create Harvella"), 0u);
 }
 
-TEST_F(ServiceManInstall, ModuleNameFailureHasItsOwnText) {
-    program.path = platform::Result<std::string>::failure(122);
-    EXPECT_EQ(launcherfakes::fullMessageOf([&] { ServiceMan::install(context); }),
-              "Could not obtain the module's name.");
+TEST_F(ServiceManInstall, ALauncherPathThatCannotBeRegisteredIsRefusedBeforeTheOldOneGoes) {
+    manager.add("Harvella", {statusOf(svc::stopped)}).config.commandLine = "old";
+    using Path = platform::Result<std::string>;
+    const std::vector<std::pair<Path, std::string>> refusals{
+        {Path::failure(122), "Could not obtain the module's name."},
+        {Path::failure(1113),
+         "The launcher's folder cannot be named in the system's code page, so the service "
+         "manager could not start it. Please install Harvella into a folder whose name uses "
+         "only characters of that code page."},
+        {{"C:\\A%windir%B\\Harvella_Access.exe", 0},
+         "The launcher's path C:\\A%windir%B\\Harvella_Access.exe holds \"%\" characters, which "
+         "the service manager would read as an environment variable. Please install Harvella "
+         "into a folder whose path holds no \"%\"."}};
+    for (const auto& [path, message] : refusals) {
+        program.path = path;
+        EXPECT_EQ(launcherfakes::fullMessageOf([&] { ServiceMan::install(context); }), message);
+    }
+    EXPECT_EQ(countOf(journal, "delete Harvella"), 0u);
+    EXPECT_EQ(manager.services["Harvella"].config.commandLine, "old");
+    // A "%" alone starts no reference.
+    program.path = {"C:\\100% Harvella\\Harvella_Access.exe", 0};
+    ServiceMan::install(context);
+    EXPECT_EQ(manager.services["Harvella"].config.commandLine,
+              "\"C:\\100% Harvella\\Harvella_Access.exe\" startAsService");
 }
 
 TEST_F(ServiceManInstall, RemoveOfAMissingServiceIsQuiet) {

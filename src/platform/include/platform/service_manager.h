@@ -116,7 +116,8 @@ class ProgramFile {
 public:
     virtual ~ProgramFile() = default;
     // GetModuleFileNameA(NULL) into a buffer of that many bytes (the
-    // executable's path on Linux); fails when the path does not fit.
+    // executable's path on Linux); fails when the path does not fit, and with
+    // 1113 when the path has characters the ANSI code page lacks.
     virtual Result<std::string> modulePath(std::size_t bufferSize) = 0;
 };
 
