@@ -4,6 +4,7 @@
 
 #include <future>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "frontend/LauncherErrors.h"
@@ -15,16 +16,16 @@ namespace {
 using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
 using GetDefaultInitArgsFunction = jint(JNICALL*)(void*);
 
-// A method returning a string, called on the throwable; "" when there is
-// none or the call itself throws.
-std::string callStringMethod(JNIEnv* env, jthrowable throwable, const char* name) {
-    const jclass type = env->GetObjectClass(throwable);
-    const jmethodID method = env->GetMethodID(type, name, "()Ljava/lang/String;");
+// A method returning a string, called on the object; "" when there is none,
+// it returns null or the call itself throws.
+std::string callStringMethod(JNIEnv* env, jobject object, const char* name) {
+    const jclass type = env->GetObjectClass(object);
+    const jmethodID method = type ? env->GetMethodID(type, name, "()Ljava/lang/String;") : nullptr;
     if (!method) {
         env->ExceptionClear();
         return std::string();
     }
-    const auto text = static_cast<jstring>(env->CallObjectMethod(throwable, method));
+    const auto text = static_cast<jstring>(env->CallObjectMethod(object, method));
     if (env->ExceptionCheck() || !text) {
         env->ExceptionClear();
         return std::string();
@@ -35,21 +36,22 @@ std::string callStringMethod(JNIEnv* env, jthrowable throwable, const char* name
     return copy;
 }
 
-// The server's uncaught throwable as failure text: its message, or, when it
-// has none, its toString() (the class name), so that it never passes for a
-// normal end of the server.
-std::string takePendingFailure(JNIEnv* env) {
-    if (!env->ExceptionCheck()) return std::string();
+// The server's uncaught throwable as failure text, never empty, so that no
+// throwable passes for a normal end of the server: its message, else its
+// toString(), else, when both are overridden to give nothing or to throw,
+// the name of its class (Class.getName, which it cannot override).
+std::optional<std::string> takePendingFailure(JNIEnv* env) {
+    if (!env->ExceptionCheck()) return std::nullopt;
     const jthrowable throwable = env->ExceptionOccurred();
     // Prints the stack trace to standard error and clears the exception, so
     // that the throwable's methods may be called.
     env->ExceptionDescribe();
     std::string text = callStringMethod(env, throwable, "getMessage");
     if (text.empty()) text = callStringMethod(env, throwable, "toString");
+    if (text.empty()) text = callStringMethod(env, env->GetObjectClass(throwable), "getName");
     env->ExceptionClear();
-    return text;
+    return text.empty() ? "The Java server ended with an uncaught throwable." : text;
 }
-
 }  // namespace
 
 JavaVmHost::JavaVmHost(platform::LauncherServices& services,
@@ -124,7 +126,7 @@ void JavaVmHost::runJavaServer() {
     const jobjectArray noArguments = env->NewObjectArray(0, stringClass, nullptr);
 
     env->CallStaticVoidMethod(mainClass, mainMethod, noArguments);
-    const std::string failure = takePendingFailure(env);
+    const std::optional<std::string> failure = takePendingFailure(env);
 
     if (destroyVm(vm)) {
         if (loaded_) services_.libraries.release(library_);
@@ -132,7 +134,7 @@ void JavaVmHost::runJavaServer() {
     } else {
         serverThreadsLeft_ = true;
     }
-    if (!failure.empty()) throw JavaError(failure);
+    if (failure) throw JavaError(*failure);
     if (serverThreadsLeft_)
         throw HarvellaError("The Java server returned from main, but threads it started are still "
                             "running: the Java VM could not be shut down.");

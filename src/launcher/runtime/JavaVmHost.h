@@ -26,8 +26,10 @@ public:
     // Loads the library with its own folder current and resolves the two
     // JNI entry points.
     void loadJvmLibrary();
-    // Blocks in the server's main. An uncaught throwable becomes a JavaError
-    // after the VM has been destroyed; earlier failures leave the VM alive. A
+    // Blocks in the server's main. Every uncaught throwable becomes a
+    // JavaError, one with an empty message too (a crash must not read as a
+    // clean stop), after the VM has been destroyed; earlier failures leave
+    // the VM alive. A
     // VM that does not end within the destroy limit (the server left threads
     // running, which the VM waits for) is left behind with an error.
     void runJavaServer();

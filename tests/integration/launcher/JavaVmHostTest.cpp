@@ -77,9 +77,14 @@ TEST_F(JavaVmHostWithRealJvm, AnUncaughtExceptionBecomesAJavaErrorWithExactlyIts
 
 TEST_F(JavaVmHostWithRealJvm, AThrowableWithoutMessageIsReportedByItsClassNotAsANormalEnd) {
     install("sample.server.SilentFailureServer");
-    const Outcome outcome = run();
+    Outcome outcome = run();
     EXPECT_EQ(outcome.exitCode, 2) << outcome.out;
     EXPECT_EQ(outcome.out, "JavaError: java.lang.IllegalStateException");
+    // getMessage() gives null and toString() throws: the class still names it.
+    install("sample.server.NamelessFailureServer");
+    outcome = run();
+    EXPECT_EQ(outcome.exitCode, 2) << outcome.out;
+    EXPECT_EQ(outcome.out, "JavaError: sample.server.NamelessFailureServer$Nameless");
 }
 
 TEST_F(JavaVmHostWithRealJvm, AMissingClassAndAMissingMainAreNamedInSlashedForm) {
