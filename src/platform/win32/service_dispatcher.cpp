@@ -44,7 +44,7 @@ public:
         SERVICE_STATUS_HANDLE status =
             ::RegisterServiceCtrlHandlerA(name.c_str(), &Win32ServiceDispatcher::handlerThunk);
         if (!status) return ::GetLastError();
-        statusHandle_ = status;
+        statusHandle_.store(status);
         return 0;
     }
 
@@ -56,7 +56,7 @@ public:
                               s.serviceSpecificExitCode,
                               s.checkPoint,
                               s.waitHint};
-        return ::SetServiceStatus(statusHandle_, &status) ? 0 : ::GetLastError();
+        return ::SetServiceStatus(statusHandle_.load(), &status) ? 0 : ::GetLastError();
     }
 
 private:
@@ -82,7 +82,10 @@ private:
     ServiceMain serviceMain_;
     std::mutex mutex_;
     ControlHandler handler_;
-    SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
+    // Written by the worker once the manager has registered the handler;
+    // read by a control the manager may send on the dispatcher thread as
+    // soon as it has.
+    std::atomic<SERVICE_STATUS_HANDLE> statusHandle_{nullptr};
     std::atomic<bool> mainStarted_{false};
     KernelHandle mainEnded_;
 };
