@@ -22,15 +22,21 @@ void Win32DynamicLibraries::release(LibraryHandle library) {
     ::FreeLibrary(reinterpret_cast<HMODULE>(library));
 }
 
-// Asks for the length first, so a directory longer than MAX_PATH is kept whole.
+// Asks for the length first, so a directory longer than MAX_PATH is kept
+// whole; asks again when the directory's name has grown in between, since a
+// buffer too short is answered with the length needed and no error.
 Result<std::string> Win32WorkingDirectory::get() {
-    const DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
-    if (needed == 0) return Result<std::string>::failure(::GetLastError());
-    std::vector<char> buffer(needed + 1);
-    const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0 || length >= buffer.size())
-        return Result<std::string>::failure(::GetLastError());
-    return {std::string(buffer.data(), length), winerr::success};
+    constexpr int attempts = 3;
+    DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
+    for (int attempt = 0; attempt < attempts && needed != 0; ++attempt) {
+        std::vector<char> buffer(needed + 1);
+        const DWORD length =
+            ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length != 0 && length < buffer.size())
+            return {std::string(buffer.data(), length), winerr::success};
+        needed = length;
+    }
+    return Result<std::string>::failure(needed == 0 ? ::GetLastError() : ERROR_INSUFFICIENT_BUFFER);
 }
 
 ErrorCode Win32WorkingDirectory::set(const std::string& path) {
