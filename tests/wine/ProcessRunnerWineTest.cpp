@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <vector>
 
 #include "frame/ExecCmdModule.h"
 #include "frame/UnzipUtilTimeoutHandler.h"
@@ -47,6 +48,23 @@ TEST_F(Win32Runner, TheUnzipHandlerAnswersTheDiskFullPrompt) {
     UnzipUtilTimeoutHandler handler;
     std::string err, out;
     EXPECT_EQ(ExecCmd(services, tool + " err \"write error (disk full?)\" ask", err, out, &handler), 50);
+}
+
+TEST_F(Win32Runner, PipeNamesSomeoneHoldsInAdvanceDoNotStopTheRunner) {
+    // Another local user may create pipes first under names the runner could
+    // draw; these are the ones it drew from its process id and a counter.
+    std::vector<HANDLE> squatted;
+    for (int n = 0; n < 256; ++n) {
+        const std::string name = "\\\\.\\pipe\\harvella-runner-" +
+                                 std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(n);
+        squatted.push_back(::CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1,
+                                              4096, 4096, 0, nullptr));
+    }
+    std::string err, out;
+    EXPECT_EQ(ExecCmd(services, tool + " out hello exit 0", err, out), 0) << err;
+    EXPECT_EQ(out, "hello");
+    for (const HANDLE pipe : squatted)
+        ::CloseHandle(pipe);
 }
 
 }  // namespace

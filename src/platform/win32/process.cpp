@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
-#include <atomic>
+#include <ntsecapi.h>
+
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +21,22 @@ constexpr DWORD inputPipeSize = 4096;
 // Large output pipes and reads: a child that writes much goes on while the
 // parent is busy, and one read takes a large part of its output.
 constexpr DWORD outputPipeSize = 1 << 20;
+// A pipe name someone else holds already is drawn again, this often at most.
+constexpr int pipeNameDraws = 8;
+
+// A name nobody can hold in advance: "harvella-runner-" and 128 random bits;
+// empty when the system gives no random bits.
+std::string unguessablePipeName() {
+    unsigned char bits[16] = {};
+    if (!::RtlGenRandom(bits, sizeof bits)) return std::string();
+    std::string name = "\\\\.\\pipe\\harvella-runner-";
+    char hex[3];
+    for (const unsigned char byte : bits) {
+        std::snprintf(hex, sizeof hex, "%02x", byte);
+        name += hex;
+    }
+    return name;
+}
 
 void pumpMessages() {
     MSG message;
@@ -31,16 +49,21 @@ void pumpMessages() {
 // The read end of one output pipe with its one outstanding overlapped read.
 class PipeReader {
 public:
+    // A name taken already answers access denied (our first instance) or
+    // pipe busy (theirs allows one instance); then another is drawn.
     bool create(SECURITY_ATTRIBUTES& inheritable, FileHandle& childEnd) {
-        static std::atomic<unsigned> counter{0};
-        const std::string name = "\\\\.\\pipe\\harvella-runner-" +
-                                 std::to_string(::GetCurrentProcessId()) + "-" +
-                                 std::to_string(counter++);
-        pipe_.reset(::CreateNamedPipeA(name.c_str(),
-                                       PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED |
-                                           FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                       PIPE_TYPE_BYTE | PIPE_WAIT, 1, outputPipeSize,
-                                       outputPipeSize, 0, nullptr));
+        std::string name;
+        for (int draw = 0; draw < pipeNameDraws && !pipe_.valid(); ++draw) {
+            name = unguessablePipeName();
+            if (name.empty()) return false;
+            pipe_.reset(::CreateNamedPipeA(name.c_str(),
+                                           PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED |
+                                               FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                           PIPE_TYPE_BYTE | PIPE_WAIT, 1, outputPipeSize,
+                                           outputPipeSize, 0, nullptr));
+            const DWORD error = pipe_.valid() ? ERROR_SUCCESS : ::GetLastError();
+            if (error != ERROR_ACCESS_DENIED && error != ERROR_PIPE_BUSY) break;
+        }
         if (!pipe_.valid()) return false;
         childEnd.reset(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
