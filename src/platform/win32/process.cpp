@@ -23,6 +23,9 @@ constexpr DWORD inputPipeSize = 4096;
 constexpr DWORD outputPipeSize = 1 << 20;
 // A pipe name someone else holds already is drawn again, this often at most.
 constexpr int pipeNameDraws = 8;
+// Once the child has ended, how long its pipes are read while something
+// (a grandchild holding their write ends) goes on writing into them.
+constexpr ULONGLONG drainLimitMs = 1000;
 
 // A name nobody can hold in advance: "harvella-runner-" and 128 random bits;
 // empty when the system gives no random bits.
@@ -75,9 +78,12 @@ public:
     HANDLE event() const { return event_.get(); }
     bool reading() const { return !ended_; }
 
-    // Takes a finished read, if any, and starts the next one.
+    // Takes finished reads and starts the next, until one is under way or a
+    // buffer's worth has come: a writer that never pauses does not keep the
+    // caller here.
     void collect(std::string& bytes) {
-        while (!ended_) {
+        const std::size_t first = bytes.size();
+        while (!ended_ && bytes.size() - first < outputPipeSize) {
             if (pending_) {
                 DWORD count = 0;
                 if (!::GetOverlappedResult(pipe_.get(), &overlapped_, &count, FALSE)) {
@@ -92,14 +98,18 @@ public:
         }
     }
 
-    // After the child has ended: what is in the pipe now, and no more.
-    void drain(std::string& bytes) {
+    // After the child has ended: what is in the pipe, until it is empty or
+    // the deadline has come.
+    void drain(std::string& bytes, ULONGLONG deadline) {
         collect(bytes);
         if (ended_ || !pending_) return;
         DWORD available = 0;
-        while (::PeekNamedPipe(pipe_.get(), nullptr, 0, nullptr, &available, nullptr) &&
-               available > 0 && !ended_) {
-            ::WaitForSingleObject(event_.get(), INFINITE);
+        for (ULONGLONG now = ::GetTickCount64();
+             now < deadline && !ended_ &&
+             ::PeekNamedPipe(pipe_.get(), nullptr, 0, nullptr, &available, nullptr) &&
+             available > 0;
+             now = ::GetTickCount64()) {
+            ::WaitForSingleObject(event_.get(), static_cast<DWORD>(deadline - now));
             collect(bytes);
         }
         if (!pending_) return;
@@ -153,8 +163,9 @@ public:
             if (now >= deadline) return false;
             waitOnce(static_cast<DWORD>(deadline - now), outBytes, errBytes);
         }
-        output_->drain(outBytes);
-        error_->drain(errBytes);
+        const ULONGLONG drainDeadline = ::GetTickCount64() + drainLimitMs;
+        output_->drain(outBytes, drainDeadline);
+        error_->drain(errBytes, drainDeadline);
         DWORD code = 0;
         exitCode_ = !waitFailed_ && ::GetExitCodeProcess(process_.get(), &code)
                         ? static_cast<int>(code)
