@@ -33,6 +33,16 @@ protected:
         return config;
     }
 
+    // The test service in that mode, created, started and RUNNING; null otherwise.
+    std::unique_ptr<platform::ServiceHandle> runningService(const std::string& name,
+                                                            const std::string& mode) {
+        auto created = connection->create(configOf(name, servicetests::testService(name, mode)));
+        if (!created.ok() || created.value->start() != winerr::success ||
+            waitForState(*created.value, svc::running) != svc::running)
+            return nullptr;
+        return std::move(created.value);
+    }
+
     std::uint32_t waitForState(platform::ServiceHandle& service, std::uint32_t state) {
         std::uint32_t seen = 0;
         for (int i = 0; i < 250 && seen != state; ++i) {
@@ -70,12 +80,9 @@ TEST_F(ServiceManagerSeam, AnswersWithTheWindowsErrorNumbers) {
 }
 
 TEST_F(ServiceManagerSeam, ServiceDeletedWhileRunningStopsThenGoesWithItsLastHandle) {
-    auto created =
-        connection->create(configOf("Doomed", servicetests::testService("Doomed", "normal")));
-    ASSERT_TRUE(created.ok());
-    auto& service = *created.value;
-    ASSERT_EQ(service.start(), winerr::success);
-    ASSERT_EQ(waitForState(service, svc::running), svc::running);
+    auto running = runningService("Doomed", "normal");
+    ASSERT_TRUE(running) << "Doomed did not start";
+    auto& service = *running;
     ASSERT_EQ(service.remove(), winerr::success);
 
     ASSERT_TRUE(service.control(svc::controlStop).ok());
@@ -83,16 +90,14 @@ TEST_F(ServiceManagerSeam, ServiceDeletedWhileRunningStopsThenGoesWithItsLastHan
     const auto stopped = service.queryStatus();
     EXPECT_TRUE(stopped.ok()) << "the stopped service was gone with its handle open: "
                               << stopped.error;
-    created.value.reset();
+    running.reset();
     EXPECT_EQ(connection->open("Doomed", svc::serviceAllAccess).error, winerr::serviceDoesNotExist);
 }
 
 TEST_F(ServiceManagerSeam, ControlReturnsOnceTheServicesHandlerHasReturned) {
-    auto created = connection->create(configOf("Slow", servicetests::testService("Slow", "slow")));
-    ASSERT_TRUE(created.ok());
-    auto& service = *created.value;
-    ASSERT_EQ(service.start(), winerr::success);
-    ASSERT_EQ(waitForState(service, svc::running), svc::running);
+    auto running = runningService("Slow", "slow");
+    ASSERT_TRUE(running) << "Slow did not start";
+    auto& service = *running;
 
     const auto sent = std::chrono::steady_clock::now();
     const auto controlled = service.control(svc::controlStop);
@@ -150,12 +155,9 @@ TEST_F(ServiceManagerSeam, TheStoreLockCannotBeSplitAndItsWaitersGiveUpWith1053)
 }
 
 TEST_F(ServiceManagerSeam, AControlThatCannotBeRecordedIsNotSent) {
-    auto created =
-        connection->create(configOf("Harvella", servicetests::testService("Harvella", "normal")));
-    ASSERT_TRUE(created.ok());
-    auto& service = *created.value;
-    ASSERT_EQ(service.start(), winerr::success);
-    ASSERT_EQ(waitForState(service, svc::running), svc::running);
+    auto running = runningService("Harvella", "normal");
+    ASSERT_TRUE(running) << "Harvella did not start";
+    auto& service = *running;
     const std::string folder = platform::posix::ServiceStore::find("Harvella").value;
     // A status file nobody may write stands for one the manager cannot update.
     ::chmod((folder + "/status").c_str(), 0444);
@@ -169,12 +171,9 @@ TEST_F(ServiceManagerSeam, AControlThatCannotBeRecordedIsNotSent) {
 }
 
 TEST_F(ServiceManagerSeam, AServiceOnItsWayDownTakesNoControl) {
-    auto created =
-        connection->create(configOf("Harvella", servicetests::testService("Harvella", "lagging")));
-    ASSERT_TRUE(created.ok());
-    auto& service = *created.value;
-    ASSERT_EQ(service.start(), winerr::success);
-    ASSERT_EQ(waitForState(service, svc::running), svc::running);
+    auto running = runningService("Harvella", "lagging");
+    ASSERT_TRUE(running) << "Harvella did not start";
+    auto& service = *running;
     ASSERT_TRUE(service.control(svc::controlStop).ok());
     ASSERT_EQ(service.queryStatus().value.currentState, svc::stopPending);
     EXPECT_EQ(service.control(svc::controlStop).error, winerr::serviceCannotAcceptCtrl);
