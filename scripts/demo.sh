@@ -13,7 +13,14 @@
 #   --clean   only stop and remove the machine a previous run left
 #   --dir     the machine's folder (default: $TMPDIR or /tmp, harvella-demo-<uid>)
 #   --built   use the programs already built in BUILD_DIR; install and build nothing
+#
+#   scripts/demo.sh --windows [--dir DIR] [--built BUILD_DIR]
+#             the Windows whole cycle under Wine instead (scripts/demo_windows.sh)
 set -uo pipefail
+if [ "${1:-}" = "--windows" ]; then
+  shift
+  exec bash "$(dirname "$0")/demo_windows.sh" "$@"
+fi
 
 default_machine=$(realpath -s -m -- "${TMPDIR:-/tmp}/harvella-demo-$(id -u)")
 keep=0 clean=0 built="" machine=$default_machine
