@@ -28,18 +28,12 @@ while [ $# -gt 0 ]; do
 done
 cd "$(dirname "$0")/.."
 repo=$(pwd)
+source "$repo/scripts/demo_common.sh"
 marker=.harvella-windows-demo
-heading() { printf '\n== %s\n' "$1"; }
 
 # --- the programs --------------------------------------------------------------
 if [ -z "$built" ]; then
-  bash scripts/bootstrap.sh || exit 1
-  if command -v ccache >/dev/null 2>&1; then
-    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
-  fi
-  heading "Building"
-  cmake --preset win32 >/dev/null || exit 1
-  cmake --build --preset win32 --target HarvellaSetup installer_driver test_jvm test_ado \
+  build_targets win32 HarvellaSetup installer_driver test_jvm test_ado \
     jet_libraries || exit 1
   built=$repo/build-win32
 fi
@@ -67,7 +61,6 @@ done
 export DISPLAY=":$n"
 Xvfb "$DISPLAY" -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
-failed=0
 on_exit() {
   wineserver -k >/dev/null 2>&1
   kill "$xvfb" >/dev/null 2>&1
@@ -81,38 +74,6 @@ install="C:\\Program Files\\Harvella Server"
 install_linux="$drive/Program Files/Harvella Server"
 port=18080
 while (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; do port=$((port + 1)); done
-
-# --- steps and the summary (as in scripts/demo.sh) ----------------------------------
-names=() codes=() expected=() seconds=() verdicts=()
-step() {
-  local name=$1 want=$2 meaning=$3
-  shift 3
-  names+=("$name") expected+=("$want")
-  heading "${#names[@]}. $name (expects $want: $meaning)"
-  if [ $failed -eq 1 ]; then
-    echo "(skipped after the failure above)"
-    codes+=("-") seconds+=("-") verdicts+=("skipped")
-    return
-  fi
-  local start=$EPOCHREALTIME code
-  answer=""
-  "$@"
-  code=$?
-  # Windows exit codes are wider than a shell function's.
-  [ -z "$answer" ] || code=$answer
-  codes+=("$code")
-  seconds+=("$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.2f", b - a }')")
-  if [ "$code" = "$want" ]; then verdicts+=("ok"); else verdicts+=("FAILED"); failed=1; fi
-}
-summary() {
-  heading "Summary"
-  printf '%-4s %-46s %5s %9s %8s  %s\n' "#" "step" "exit" "expected" "seconds" "result"
-  local i
-  for i in "${!names[@]}"; do
-    printf '%-4s %-46s %5s %9s %8s  %s\n' "$((i + 1))" "${names[i]}" "${codes[i]}" \
-      "${expected[i]}" "${seconds[i]}" "${verdicts[i]}"
-  done
-}
 
 windows_path() { winepath -w "$1" 2>/dev/null; }
 # The driver plays the user (tests/fixtures/installer_driver); its last line is
