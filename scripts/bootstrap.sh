@@ -12,6 +12,7 @@ packages=(
   openjdk-17-jdk-headless libmariadb-java
   sqlite3 libsqlite3-dev
   zip unzip
+  nsis curl optipng
   fonts-liberation2
   clang libclang-rt-dev ccache
 )

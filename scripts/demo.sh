@@ -13,7 +13,14 @@
 #   --clean   only stop and remove the machine a previous run left
 #   --dir     the machine's folder (default: $TMPDIR or /tmp, harvella-demo-<uid>)
 #   --built   use the programs already built in BUILD_DIR; install and build nothing
+#
+#   scripts/demo.sh --windows [--dir DIR] [--built BUILD_DIR]
+#             the Windows whole cycle under Wine instead (scripts/demo_windows.sh)
 set -uo pipefail
+if [ "${1:-}" = "--windows" ]; then
+  shift
+  exec bash "$(dirname "$0")/demo_windows.sh" "$@"
+fi
 
 default_machine=$(realpath -s -m -- "${TMPDIR:-/tmp}/harvella-demo-$(id -u)")
 keep=0 clean=0 built="" machine=$default_machine
@@ -32,6 +39,7 @@ machine=$(realpath -s -m -- "$machine")
 [ -z "$built" ] || built=$(realpath -s -m -- "$built")
 cd "$(dirname "$0")/.."
 repo=$(pwd)
+source "$repo/scripts/demo_common.sh"
 
 mysql_service=HarvellaMySQL
 product_version=7.2
@@ -50,17 +58,10 @@ show_command() {
   for word in "$@"; do line+=" $(shell_word "${word#"$repo/"}")"; done
   if [ -t 1 ]; then printf '\033[1m%s\033[0m\n' "$line"; else printf '%s\n' "$line"; fi
 }
-heading() { printf '\n== %s\n' "$1"; }
 
 # --- the programs --------------------------------------------------------------
 if [ -z "$built" ]; then
-  bash scripts/bootstrap.sh || exit 1
-  if command -v ccache >/dev/null 2>&1; then
-    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
-  fi
-  heading "Building"
-  cmake --preset linux >/dev/null || exit 1
-  cmake --build --preset linux --target Quimbo Harvella_Access harvella-sc porttool \
+  build_targets linux Quimbo Harvella_Access harvella-sc porttool \
     mysql_package sample_java_server || exit 1
   built=$repo/build
 fi
@@ -146,38 +147,6 @@ mkdir -p -- "$system" "$TMPDIR" "$install/database/scripts" "$install/lib" "$ins
 echo "Machine: $machine"
 echo "  HARVELLA_SYSTEM_ROOT=$system (registry, services, event log)"
 echo "  installation folder: $install"
-
-# --- steps and the summary -----------------------------------------------------
-names=() codes=() expected=() seconds=() verdicts=()
-failed=0
-# step NAME EXPECTED-EXIT-CODE WHAT-IT-MEANS COMMAND...: runs the command
-# unless a step failed before.
-step() {
-  local name=$1 want=$2 meaning=$3
-  shift 3
-  names+=("$name") expected+=("$want")
-  heading "${#names[@]}. $name (expects $want: $meaning)"
-  if [ $failed -eq 1 ]; then
-    echo "(skipped after the failure above)"
-    codes+=("-") seconds+=("-") verdicts+=("skipped")
-    return
-  fi
-  local start=$EPOCHREALTIME code
-  "$@"
-  code=$?
-  codes+=("$code")
-  seconds+=("$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.2f", b - a }')")
-  if [ "$code" = "$want" ]; then verdicts+=("ok"); else verdicts+=("FAILED"); failed=1; fi
-}
-summary() {
-  heading "Summary"
-  printf '%-4s %-42s %5s %9s %8s  %s\n' "#" "step" "exit" "expected" "seconds" "result"
-  local i
-  for i in "${!names[@]}"; do
-    printf '%-4s %-42s %5s %9s %8s  %s\n' "$((i + 1))" "${names[i]}" "${codes[i]}" "${expected[i]}" \
-      "${seconds[i]}" "${verdicts[i]}"
-  done
-}
 
 # Quimbo as the installer runs it: the whole argument line is one word. The
 # result text on standard output is shown after the page's lines.
