@@ -39,11 +39,17 @@ void mySQLChecker::Initialize(Args& args, int& argsQty) {
 
 void mySQLChecker::MakeDBAction() {
     std::int32_t code = serverUnusable;
+    const bool rootMode = checkMode_ == rootPasswordMode;
     if (EnsureServiceRunning()) {
         const std::string rootPassword =
             configuration_.GetRootPwdFromConfig(settings_.GetMySQLRootPwdFile());
-        code = checkMode_ == rootPasswordMode ? CheckRootUserPassword(rootPassword)
-                                              : CheckDatabase(rootPassword);
+        try {
+            code = rootMode ? CheckRootUserPassword(rootPassword) : CheckDatabase(rootPassword);
+        } catch (const FailureRecord&) {
+            // The server could not be asked (no temporary file for the
+            // client, say): nothing is known to be usable.
+            code = rootMode ? databaseFaulty : serverUnusable;
+        }
     }
     window_.GenerateNextBtnClickEvent();
     ExitWithCode(services_, code, "");
