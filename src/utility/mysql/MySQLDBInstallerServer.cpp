@@ -115,7 +115,8 @@ void MySQLDBInstaller::InitMySQLDataCatalog() {
         " --initialize-insecure --user=mysql";
     std::string errText, outText;
     const int exitCode = ExecCmd(services_, command, errText, outText);
-    if (exitCode != 0) throw FailureRecord{exitCode, "", outText};
+    if (exitCode != 0)
+        throw FailureRecord{exitCode, "", OutputOrLaunchFailure(exitCode, errText, outText)};
 }
 
 void MySQLDBInstaller::InstallMySQLServiceStep() {

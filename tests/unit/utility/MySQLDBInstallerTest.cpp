@@ -306,6 +306,14 @@ TEST_F(MySQLServerSteps, AScanWithoutAFreePortRaises2000AndEndsAtTheHighestPortT
     EXPECT_EQ(fake.processes.commandLines.back(), "\"/pt\" 32767 0.0.0.0");
 }
 
+TEST_F(MySQLServerSteps, AServerProgramThatCannotStartFailsWithTheRunnersReason) {
+    fake.processes.launchError = platform::winerr::fileNotFound;
+    const std::string reason = "System error 2. File: /inst/MySQL/bin/mysqld";
+    EXPECT_EQ(raisedBy([&] { steps.initDataCatalog(); }), Raised(-1000, "", reason));
+    EXPECT_EQ(raisedBy([&] { steps.installService(); }),
+              Raised(2004, "install MySQL Service", reason));
+}
+
 TEST_F(MySQLServerSteps, APackageFolderNamedLikeTheMySQLFolderStaysWhereItWasUnpacked) {
     initializeWithFolders("MySQL", "MySQL");
     fake.files.folders.insert("/inst/MySQL");
