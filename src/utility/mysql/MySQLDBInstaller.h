@@ -29,7 +29,8 @@ public:
     // "Uninstall" returns without a report. A failure ends the process with
     // its number as exit code.
     void MakeDBAction();
-    // Stops the server by shutdown (its failure ignored), then reports.
+    // Stops the server by shutdown, or by the service when the shutdown
+    // fails (a failure of both ignored), then reports.
     [[noreturn]] void FailAction(const std::string& message, std::int32_t number,
                                  const std::string& details);
     [[noreturn]] void ReportFailure(const std::string& message, std::int32_t number,

@@ -59,6 +59,12 @@ void MySQLDBInstaller::FailAction(const std::string& message, std::int32_t numbe
     try {
         StopMySQLServiceStep(false, true);
     } catch (const FailureRecord&) {
+        // A stored root password the server refuses cannot shut it down;
+        // the service stop still leaves it stopped.
+        try {
+            StopMySQLServiceStep(false, false);
+        } catch (const FailureRecord&) {
+        }
     }
     ReportFailure(message, number, details);
 }

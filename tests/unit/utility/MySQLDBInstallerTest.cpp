@@ -142,6 +142,26 @@ TEST_F(MySQLDBInstallerTest, StepOperationsRaiseTheirNumbersWithTheRunsTexts) {
         Raised(2005, "start MySQL Service", "no such service"));
 }
 
+TEST_F(MySQLDBInstallerTest, AFailureWhileTheStoredRootPasswordIsRefusedStillStopsTheServer) {
+    initialize("ReinstallHarvellaDB");
+    for (const char* folder : {"/inst", "/inst/MySQL", "/inst/MySQL/bin"})
+        fake.files.folders.insert(folder);
+    fake.files.files["/inst/MySQL/bin/mysql"] = "";
+    fake.files.files["/inst/MySQL/bin/mysqladmin"] = "";
+    fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(platform::svc::running)});
+    FakeMySQLClient client(fake);
+    client.respond = [&](const std::string& sql) {
+        const bool admin = fake.processes.commandLines.back().find("mysqladmin") != std::string::npos;
+        if (admin || sql.rfind("DROP", 0) == 0)
+            return FakeMySQLClient::Reply{"", "ERROR 1045 (28000): Access denied\n", 1};
+        return FakeMySQLClient::Reply{"Col\n", "", 0};
+    };
+    EXPECT_EQ(fakes::exitCodeOf([&] { installer.MakeDBAction(); }), 2016);
+    const auto& lines = fake.processes.commandLines;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "harvella-sc stop \"HvMySQL\""), lines.end())
+        << "the server was left running";
+}
+
 class MySQLDumpSteps : public MySQLDBInstallerTest {
 protected:
     void SetUp() override {
