@@ -104,7 +104,10 @@ private:
     // script failure of a database whose files went behind the server's back
     // is tried once more.
     void RecreateHarvellaDatabase(const std::string& rootPassword, bool allowRecovery);
+    // The password of the root password file; hidden from every text shown.
     std::string storedRootPassword();
+    // Sets the product user's password, hidden from every text shown.
+    void setProductPassword(const std::string& password);
     void logLine(const std::string& text);
     MySQLConnection asProductUser(const std::string& database) const;
 

@@ -59,6 +59,7 @@ void MySQLDBInstaller::SetRootPassword() {
     window_.UpdateCurrentAction("Setting root password");
     const std::string stored = RandomLetters(services_.random, storedRootPasswordLength);
     const std::string password = UnpadPassword(stored);
+    window_.HideSecret(password);
     const std::string file = settings_.GetMySQLRootPwdFile();
     const std::string staged =
         asRootPasswordFailure([&] { return configuration_.StageRootPwdInConfig(file, stored); });
@@ -131,7 +132,7 @@ bool MySQLDBInstaller::CheckHarvellaUser(const std::string& rootPassword, bool s
 
 void MySQLDBInstaller::LoadDBSettingsFromConfig() {
     const std::string configFile = settings_.GetHarvellaConfigFile();
-    settings_.SetMySQLHarvellaUserPwd(configuration_.getPropertyValue(configFile, "DBpassword"));
+    setProductPassword(configuration_.getPropertyValue(configFile, "DBpassword"));
     settings_.SetMySQLPort(configuration_.getMySQLPort(configFile, settings_.GetMySQLConfigFile()));
 }
 

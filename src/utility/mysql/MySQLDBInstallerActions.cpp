@@ -75,7 +75,7 @@ void MySQLDBInstaller::ReportFailure(const std::string& message, std::int32_t nu
 }
 
 void MySQLDBInstaller::InstallFlow() {
-    settings_.SetMySQLHarvellaUserPwd(RandomLetters(services_.random, productPasswordLength));
+    setProductPassword(RandomLetters(services_.random, productPasswordLength));
     settings_.SetMySQLPort(FindFreeMySQLPort(portTool_, firstMySQLPort));
     UnzipMySQL();
     ConfigureMySQL();
@@ -97,7 +97,7 @@ void MySQLDBInstaller::UpdateDatabaseFlow(bool withDump) {
         DumpHarvellaDatabase(rootPassword);
     }
     if (!CheckHarvellaUser(rootPassword, true))
-        settings_.SetMySQLHarvellaUserPwd(RandomLetters(services_.random, productPasswordLength));
+        setProductPassword(RandomLetters(services_.random, productPasswordLength));
     RecreateHarvellaDatabase(rootPassword, true);
     SaveDBConfiguration();
     StopMySQLServiceStep(false, false);
@@ -120,7 +120,15 @@ void MySQLDBInstaller::UninstallFlow(bool withDump) {
 }
 
 std::string MySQLDBInstaller::storedRootPassword() {
-    return configuration_.GetRootPwdFromConfig(settings_.GetMySQLRootPwdFile());
+    const std::string password =
+        configuration_.GetRootPwdFromConfig(settings_.GetMySQLRootPwdFile());
+    window_.HideSecret(password);
+    return password;
+}
+
+void MySQLDBInstaller::setProductPassword(const std::string& password) {
+    settings_.SetMySQLHarvellaUserPwd(password);
+    window_.HideSecret(password);
 }
 
 }  // namespace Quimbo

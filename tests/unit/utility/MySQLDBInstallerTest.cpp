@@ -162,6 +162,28 @@ TEST_F(MySQLDBInstallerTest, AFailureWhileTheStoredRootPasswordIsRefusedStillSto
         << "the server was left running";
 }
 
+TEST_F(MySQLDBInstallerTest, AClientErrorThatRepeatsAGeneratedPasswordShowsItMasked) {
+    initialize("ReinstallHarvellaDB");
+    for (const char* folder : {"/inst", "/inst/MySQL", "/inst/MySQL/bin"})
+        fake.files.folders.insert(folder);
+    fake.files.files["/inst/MySQL/bin/mysql"] = "";
+    fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(platform::svc::running)});
+    FakeMySQLClient client(fake);
+    client.respond = [](const std::string& sql) {
+        if (sql.rfind("SELECT COUNT(1)", 0) == 0) return FakeMySQLClient::Reply{"n\n0\n", "", 0};
+        if (sql.rfind("GRANT", 0) == 0)
+            return FakeMySQLClient::Reply{"", "ERROR 1064 (42000): near '" + sql + "'\n", 1};
+        return FakeMySQLClient::Reply{"Col\n", "", 0};
+    };
+    EXPECT_EQ(fakes::exitCodeOf([&] { installer.MakeDBAction(); }), 2007);
+    // Every draw of the fake random source gives "o".
+    const std::string generated = "oooooooo";
+    EXPECT_NE(fake.console.out.find("IDENTIFIED BY '********'"), std::string::npos)
+        << fake.console.out;
+    for (const auto& call : fake.windows.calls)
+        EXPECT_EQ(call.find(generated), std::string::npos) << call;
+}
+
 class MySQLDumpSteps : public MySQLDBInstallerTest {
 protected:
     void SetUp() override {
