@@ -36,6 +36,7 @@ std::string ClientOptionsText(const MySQLConnection& connection) {
     appendSetting(text, "user", connection.user);
     appendSetting(text, "password", connection.password);
     appendSetting(text, "database", connection.database);
+    appendSetting(text, "connect-timeout", std::to_string(connectTimeoutSeconds));
     return text;
 }
 

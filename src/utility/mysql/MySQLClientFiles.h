@@ -32,8 +32,13 @@ struct ClientRunFiles {
 // the line and start another setting, is written as \n or \r.
 std::string OptionFileValue(const std::string& value);
 
-// "[client]" and one LF-ended line per non-empty connection value. The
-// password lives only here, never on a command line.
+// Seconds a client waits for the server's greeting: a server that accepts
+// connections but never answers (stopped, frozen) must not hold the
+// installer for ever.
+constexpr int connectTimeoutSeconds = 20;
+
+// "[client]" and one LF-ended line per non-empty connection value, then the
+// connect time-out. The password lives only here, never on a command line.
 std::string ClientOptionsText(const MySQLConnection& connection);
 
 // The client line of the command file: batch mode, go on after a failing

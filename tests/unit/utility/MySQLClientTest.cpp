@@ -28,10 +28,12 @@ TEST(MySQLConfig, JoinsPathsWithTheSystemsSeparatorWithoutNormalising) {
 TEST(MySQLClientFiles, OptionsFileLeavesOutEveryEmptyValue) {
     MySQLConnection all{"/m", "127.0.0.1", "27351", "root", "pw", "harvella"};
     EXPECT_EQ(Quimbo::ClientOptionsText(all),
-              "[client]\nport=27351\nhost=127.0.0.1\nuser=root\npassword=pw\ndatabase=harvella\n");
-    EXPECT_EQ(Quimbo::ClientOptionsText(MySQLConnection{"/m", "", "", "", "", ""}), "[client]\n");
+              "[client]\nport=27351\nhost=127.0.0.1\nuser=root\npassword=pw\ndatabase=harvella\n"
+              "connect-timeout=20\n");
+    EXPECT_EQ(Quimbo::ClientOptionsText(MySQLConnection{"/m", "", "", "", "", ""}),
+              "[client]\nconnect-timeout=20\n");
     EXPECT_EQ(Quimbo::ClientOptionsText(MySQLConnection{"/m", "h", "", "u", "", "d"}),
-              "[client]\nhost=h\nuser=u\ndatabase=d\n");
+              "[client]\nhost=h\nuser=u\ndatabase=d\nconnect-timeout=20\n");
 }
 
 TEST(MySQLClientFiles, AValueTheFileFormatWouldCutIsQuotedAndEscaped) {
@@ -41,8 +43,9 @@ TEST(MySQLClientFiles, AValueTheFileFormatWouldCutIsQuotedAndEscaped) {
     EXPECT_EQ(Quimbo::OptionFileValue(" pad"), "\" pad\"") << "blanks at the ends are stripped";
     EXPECT_EQ(Quimbo::OptionFileValue("pad\t"), "\"pad\t\"") << "so are tabs";
     EXPECT_EQ(Quimbo::OptionFileValue("pw\nhost=elsewhere"), "\"pw\\nhost=elsewhere\"");
-    EXPECT_EQ(Quimbo::ToolCredentialsText(""), "[client]\n");
-    EXPECT_EQ(Quimbo::ToolCredentialsText("a;b"), "[client]\npassword=\"a;b\"\n");
+    EXPECT_EQ(Quimbo::ToolCredentialsText(""), "[client]\n[mysqladmin]\nconnect-timeout=20\n");
+    EXPECT_EQ(Quimbo::ToolCredentialsText("a;b"),
+              "[client]\npassword=\"a;b\"\n[mysqladmin]\nconnect-timeout=20\n");
 }
 
 TEST(MySQLClientFiles, CommandFileTextOnWindowsAndLinux) {
@@ -75,7 +78,7 @@ TEST_F(MySQLClientRun, RowsComeAfterTheColumnNamesAsPrintedAndTheRunLeavesOnlyTh
     ASSERT_EQ(client.runs.size(), 1u);
     EXPECT_EQ(client.runs[0].sql, "select 1;");
     EXPECT_EQ(client.runs[0].options,
-              "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\n");
+              "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\nconnect-timeout=20\n");
     EXPECT_TRUE(client.runs[0].optionsPrivate) << "the options file holds the password";
     EXPECT_TRUE(client.runs[0].scriptPrivate) << "statements may set passwords";
     EXPECT_TRUE(client.runs[0].streamFilesPrivate) << "the error file repeats statements";
@@ -152,7 +155,8 @@ TEST_F(MySQLClientRun, ReadyMadeQueriesFoldFailuresIntoTheirAnswers) {
     EXPECT_FALSE(manager.isDBempty("x", server));
     EXPECT_TRUE(manager.checkDBexists("x", server));
     EXPECT_EQ(client.runs.back().options,
-              "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\ndatabase=x\n");
+              "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\ndatabase=x\n"
+              "connect-timeout=20\n");
     const auto engines = manager.getMySQLEngines(server);
     EXPECT_EQ(engines.at("InnoDB"), "DEFAULT");
     EXPECT_EQ(engines.size(), 2u);

@@ -129,7 +129,8 @@ TEST_F(MySQLDBInstallerTest, StepOperationsRaiseTheirNumbersWithTheRunsTexts) {
         }),
         Raised(2010, "Creating schema:\r\nError: ERROR 1005 (HY000): (errno: 121)\n\r\n", ""));
     EXPECT_EQ(client.runs.back().options,
-              "[client]\nport=-1\nhost=127.0.0.1\nuser=root\npassword=pw\ndatabase=harvella\n");
+              "[client]\nport=-1\nhost=127.0.0.1\nuser=root\npassword=pw\ndatabase=harvella\n"
+              "connect-timeout=20\n");
     EXPECT_EQ(raisedBy([&] { installer.ExecUpdateOrRaise("", "grant all;", "root", "pw", 2007); }),
               Raised(2007, "", "ERROR 1005 (HY000): (errno: 121)\n"));
     client.respond = [](const std::string&) { return FakeMySQLClient::Reply{"", "", 0}; };

@@ -56,7 +56,8 @@ TEST_F(MySQLClientUnderWine, TheClientGetsItsOptionsFileFirstAndTheScriptOnStand
     EXPECT_EQ(rows(result), (std::vector<std::string>{
                                 "args: --default-character-set=utf8 -B -f", "[client]",
                                 "port=27351", "host=127.0.0.1", "user=root", "password=\"p#w\"",
-                                "database=harvella", "select 1;", "select 2;"}));
+                                "database=harvella", "connect-timeout=20", "select 1;",
+                                "select 2;"}));
 }
 
 TEST_F(MySQLClientUnderWine, ErrorsWarningsAndASilentFailureAreFailures) {
