@@ -17,8 +17,10 @@ struct MySQLConnection {
 };
 
 // The temporary files of one client run.
+// The client's rows are not among them: they come through the runner's pipe,
+// so that an answer that cannot be written (a full temporary folder) is never
+// read as an empty one.
 struct ClientRunFiles {
-    std::string output;
     std::string error;
     std::string command;
     std::string options;
@@ -42,13 +44,14 @@ constexpr int connectTimeoutSeconds = 20;
 std::string ClientOptionsText(const MySQLConnection& connection);
 
 // The client line of the command file: batch mode, go on after a failing
-// statement, standard streams redirected into the run's files. Every path is
-// a literal word of the command file; one that cannot be raises.
+// statement, standard error and input redirected to the run's files. Every
+// path is a literal word of the command file; one that cannot be raises.
 std::string ClientCommandLine(const platform::Conventions& conventions,
                               const std::string& clientPath, const ClientRunFiles& files);
 
 // The command file: the console switched to the ANSI code page (written with a
-// leading sign blank, "CHCP  1252") where the system has one, then the client line.
+// leading sign blank, "CHCP  1252") where the system has one, then the client
+// line. cmd prints nothing of its own: its standard output is the client's rows.
 std::string ClientCommandFileText(const platform::Conventions& conventions, unsigned ansiCodePage,
                                   const std::string& clientLine);
 

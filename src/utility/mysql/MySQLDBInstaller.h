@@ -86,7 +86,10 @@ private:
     // it; the password file is written before the server takes the password,
     // so no path leaves the server with a password that no file holds.
     void SetRootPassword();
-    bool CheckHarvellaUser(const std::string& rootPassword, bool showLabel);
+    // Whether the product user logs in with its stored password; unknown
+    // when the server could not answer.
+    enum class UserCheck { logsIn, refused, unknown };
+    UserCheck CheckHarvellaUser(const std::string& rootPassword, bool showLabel);
     void LoadDBSettingsFromConfig();
     void SaveDBConfiguration();
     void removeAnonymousAccounts();

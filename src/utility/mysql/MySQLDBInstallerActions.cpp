@@ -96,7 +96,11 @@ void MySQLDBInstaller::UpdateDatabaseFlow(bool withDump) {
         CreateDumpsFolder();
         DumpHarvellaDatabase(rootPassword);
     }
-    if (!CheckHarvellaUser(rootPassword, true))
+    // A check the server could not answer changes no account: the stored
+    // password is granted again, so that the configuration keeps working.
+    const UserCheck user = CheckHarvellaUser(rootPassword, true);
+    if (user == UserCheck::refused ||
+        (user == UserCheck::unknown && settings_.GetMySQLHarvellaUserPwd().empty()))
         setProductPassword(RandomLetters(services_.random, productPasswordLength));
     RecreateHarvellaDatabase(rootPassword, true);
     SaveDBConfiguration();

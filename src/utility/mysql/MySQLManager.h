@@ -14,8 +14,8 @@ namespace Quimbo {
 
 // Every statement and script reaches the MySQL server through the command-line
 // client of the managed installation, run through a generated command file
-// with its output and errors in temporary files; the utility links no client
-// library. Stateless between calls. Also dumps databases with mysqldump, and
+// with its errors in a temporary file and its rows on the runner's pipe; the
+// utility links no client library. Stateless between calls. Also dumps databases with mysqldump, and
 // unpacks, registers, starts, stops and removes the private server, deciding
 // by the service's state phrase, read afresh every time.
 class MySQLManager {
@@ -103,7 +103,7 @@ private:
     std::string fromConsole(const std::string& text);
 
     static std::string lowerCase(std::string text);
-    MySQLResultSet runClient(const ClientRunFiles& files, TemporaryFiles& unreadOutput);
+    MySQLResultSet runClient(const ClientRunFiles& files);
     MySQLResultSet showTablesIn(const std::string& dbName, const MySQLConnection& server);
     double tableDumpSize(const MySQLConnection& connection, const std::string& table);
 

@@ -185,6 +185,27 @@ TEST_F(MySQLDBInstallerTest, AClientErrorThatRepeatsAGeneratedPasswordShowsItMas
         EXPECT_EQ(call.find(generated), std::string::npos) << call;
 }
 
+TEST_F(MySQLDBInstallerTest, AUserCheckTheServerCouldNotAnswerGrantsTheStoredPasswordAgain) {
+    initialize("ReinstallHarvellaDB");
+    for (const char* folder : {"/inst", "/inst/MySQL", "/inst/MySQL/bin"})
+        fake.files.folders.insert(folder);
+    fake.files.files["/inst/MySQL/bin/mysql"] = "";
+    fake.files.files["/inst/harvella.config"] = "DBpassword=KeptPw1\r\n";
+    fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(platform::svc::running)});
+    FakeMySQLClient client(fake);
+    client.respond = [](const std::string& sql) {
+        if (sql.rfind("SELECT COUNT(1)", 0) == 0)
+            return FakeMySQLClient::Reply{"", "ERROR 2013 (HY000): Lost connection\n", 1};
+        return FakeMySQLClient::Reply{"Col\n", "", 0};
+    };
+    fakes::exitCodeOf([&] { installer.MakeDBAction(); });
+    std::vector<std::string> grants;
+    for (const auto& run : client.runs)
+        if (run.sql.rfind("GRANT", 0) == 0) grants.push_back(run.sql);
+    ASSERT_EQ(grants.size(), 1u);
+    EXPECT_NE(grants[0].find("IDENTIFIED BY 'KeptPw1'"), std::string::npos) << grants[0];
+}
+
 class MySQLDumpSteps : public MySQLDBInstallerTest {
 protected:
     void SetUp() override {
