@@ -59,8 +59,8 @@ public:
     static std::string lz(int number);
 
     // Dumps the connection's database into `dumpFileName` (schema only unless
-    // `withData`). Raises the tool's exit code with its standard error as
-    // description, after deleting a partial dump.
+    // `withData`), a file only its owner may read. Raises the tool's exit code
+    // with its standard error as description, after deleting a partial dump.
     void DumpMySQLDatabase(const MySQLConnection& connection, const std::string& dumpFileName,
                            bool withData);
     // Bytes a dump of the connection's database is expected to take.
