@@ -35,7 +35,9 @@ TEST(Win32FileSystemUnderWine, AReplaceRefusedByAnOpenFileLeavesNoCopyOfTheNewCo
                                 nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     for (const bool ownerOnly : {false, true}) {
-        EXPECT_NE(files.replaceFileContent(target, "abcdefgSECRETabcdefghijk\r\n", ownerOnly), 0u)
+        EXPECT_NE(files.replaceFileContent(target, "abcdefgSECRETabcdefghijk\r\n", ownerOnly,
+                                           platform::AtLink::writeThrough),
+                  0u)
             << "the replace went through a file held open";
         EXPECT_EQ(filesHolding(folder.path(), "data.ptc", "SECRET"), "")
             << "left beside the target (owner only: " << ownerOnly << ")";
@@ -51,7 +53,9 @@ TEST(Win32FileSystemUnderWine, AFileRewrittenForItsOwnerOnlyTakesTheNewContentAn
     const std::string target = folder / "harvella.config";
     platform::win32::Win32FileSystem files;
     ASSERT_EQ(files.writeFile(target, "DBpassword=\r\n"), 0u);
-    ASSERT_EQ(files.replaceFileContent(target, "DBpassword=SECRET\r\n", true), 0u);
+    ASSERT_EQ(files.replaceFileContent(target, "DBpassword=SECRET\r\n", true,
+                                       platform::AtLink::writeThrough),
+              0u);
     EXPECT_EQ(winesupport::readFile(target), "DBpassword=SECRET\r\n");
     EXPECT_EQ(filesHolding(folder.path(), "harvella.config", "SECRET"), "");
 }

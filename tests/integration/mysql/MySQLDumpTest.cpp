@@ -31,8 +31,17 @@ public:
         return real_.createNewFile(p, b);
     }
     platform::ErrorCode replaceFileContent(const std::string& p, const std::string& b,
-                                           bool ownerOnly) override {
-        return real_.replaceFileContent(p, b, ownerOnly);
+                                           bool ownerOnly, platform::AtLink atLink) override {
+        return real_.replaceFileContent(p, b, ownerOnly, atLink);
+    }
+    platform::Result<std::string> firstLinkUnder(const std::string& p) override {
+        return real_.firstLinkUnder(p);
+    }
+    platform::Result<std::string> finalPath(const std::string& p) override {
+        return real_.finalPath(p);
+    }
+    platform::Result<std::unique_ptr<platform::FileLock>> lockFile(const std::string& p) override {
+        return real_.lockFile(p);
     }
     platform::ErrorCode deleteFile(const std::string& p) override { return real_.deleteFile(p); }
     platform::ErrorCode deleteFolder(const std::string& p) override {
