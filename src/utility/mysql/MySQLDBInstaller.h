@@ -9,6 +9,7 @@
 #include "frame/ConfigFileManager.h"
 #include "frame/FailureRecord.h"
 #include "frame/FileSystemObject.h"
+#include "frame/InstallationLock.h"
 #include "frame/PatchesManager.h"
 #include "frame/guiManager.h"
 #include "platform/platform.h"
@@ -126,9 +127,11 @@ private:
     // The first port from `startPort` on that the port tool finds free on
     // every address.
     std::int16_t FindFreeMySQLPort(const std::string& portTool, std::int16_t startPort);
-    // Unpacks the package into the installation folder and makes its top
-    // folder the MySQL folder; a half-unpacked package is removed.
+    // Unpacks the package into a folder of its own in the installation folder
+    // and makes its top folder the MySQL folder; a package holding a link is
+    // refused, and nothing else of it stays.
     void UnzipMySQL();
+    std::string unpackingFolder() const;
     // Writes the option file, or sets the port in the one there and comments
     // out the binary log.
     void ConfigureMySQL();
@@ -164,6 +167,7 @@ private:
     std::string dumpFilePath_;
     bool hasPrevVersion_ = false;
     bool repairKeep_ = false;
+    InstallationLock lock_;
 };
 
 }  // namespace Quimbo

@@ -4,6 +4,7 @@
 #include "MySQLDBInstaller.h"
 #include "MySQLFailureNumbers.h"
 #include "MySQLFailureReport.h"
+#include "frame/InstallationLock.h"
 #include "frame/StringFuncsModule.h"
 
 namespace Quimbo {
@@ -20,7 +21,14 @@ void MySQLDBInstaller::MakeDBAction() {
     const std::string withDumpMarker = "WithDump";
     const bool withDump = actionWord_.find(withDumpMarker) != std::string::npos;
     if (withDump) actionWord_ = withoutEvery(actionWord_, withDumpMarker);
-    dbActionWord_ = "create";
+    dbActionWord_ = actionWord_ == "ReinstallHarvellaDB" ? "update" : "create";
+    const std::string installation = settings_.GetInstallationDir();
+    // Refused before anything is touched, and without the stop of a failed
+    // run: the server belongs to the run that holds the installation.
+    if (!lock_.Take(services_, installation)) {
+        const std::string message = InstallationLock::BusyMessage(installation);
+        ReportFailure(message, installationBusy, message);
+    }
     try {
         if (actionWord_ == "InstallMySQL") {
             SetProgressTotal(100);
@@ -32,7 +40,6 @@ void MySQLDBInstaller::MakeDBAction() {
             UninstallFlow(withDump);
             InstallFlow();
         } else if (actionWord_ == "ReinstallHarvellaDB") {
-            dbActionWord_ = "update";
             SetProgressTotal(50);
             SetEnableBack(true);
             UpdateDatabaseFlow(withDump);

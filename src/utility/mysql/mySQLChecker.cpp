@@ -40,7 +40,8 @@ void mySQLChecker::Initialize(Args& args, int& argsQty) {
 void mySQLChecker::MakeDBAction() {
     std::int32_t code = serverUnusable;
     const bool rootMode = checkMode_ == rootPasswordMode;
-    if (EnsureServiceRunning()) {
+    // While another run holds the installation, its server is not ours to use.
+    if (lock_.Take(services_, settings_.GetInstallationDir()) && EnsureServiceRunning()) {
         const std::string rootPassword =
             configuration_.GetRootPwdFromConfig(settings_.GetMySQLRootPwdFile());
         try {

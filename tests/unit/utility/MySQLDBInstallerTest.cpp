@@ -327,12 +327,19 @@ protected:
         int count = static_cast<int>(args.size());
         installer.Initialize(args, count);
     }
+    // The unzip program unpacks a package whose top folder has that name.
+    void unzipUnpacks(const std::string& packageFolder) {
+        fake.processes.onLaunch = [this, packageFolder](const std::string& line) {
+            if (line.rfind("\"/uz\"", 0) == 0)
+                fake.files.folders.insert("/inst/Quimbo.unpacking/" + packageFolder);
+        };
+    }
 };
 
 TEST_F(MySQLServerSteps, EachStepShowsItsActionAndMovesTheBarByItsWeight) {
     namespace svc = platform::svc;
-    // Every program run succeeds; unzip leaves the package folder behind.
-    fake.files.folders.insert("/inst/mysql-pkg");
+    // Every program run succeeds.
+    unzipUnpacks("mysql-pkg");
     std::vector<platform::ServiceStatus> states;
     for (const auto state : {svc::stopped, svc::running, svc::running, svc::stopped})
         states.push_back(servicefakes::statusOf(state));
@@ -378,11 +385,15 @@ TEST_F(MySQLServerSteps, AServerProgramThatCannotStartFailsWithTheRunnersReason)
               Raised(2004, "install MySQL Service", reason));
 }
 
-TEST_F(MySQLServerSteps, APackageFolderNamedLikeTheMySQLFolderStaysWhereItWasUnpacked) {
+TEST_F(MySQLServerSteps, APackageFolderNamedLikeTheMySQLFolderTakesThePlaceOfTheOldOne) {
     initializeWithFolders("MySQL", "MySQL");
     fake.files.folders.insert("/inst/MySQL");
+    fake.files.files["/inst/MySQL/old"] = "";
+    unzipUnpacks("MySQL");
     steps.unzip();
     EXPECT_TRUE(fake.files.folderExists("/inst/MySQL")) << "the unpacked server was deleted";
+    EXPECT_FALSE(fake.files.fileExists("/inst/MySQL/old"));
+    EXPECT_FALSE(fake.files.folderExists("/inst/Quimbo.unpacking"));
 }
 
 TEST_F(MySQLServerSteps, FolderNamesThatLeadOutOfTheInstallationFolderAreRefusedBeforeAnyDeletion) {
