@@ -1,7 +1,11 @@
 // The Win32 file system under Wine: a replace that cannot take the file's
-// place leaves the file as it was and no copy of the new content beside it.
+// place leaves the file as it was and no copy of the new content beside it;
+// a folder removal never enters a directory link; the free space of a file on
+// a share.
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <cstdlib>
 
 #include "file_system.h"
 #include "support/WineSupport.h"
@@ -58,6 +62,83 @@ TEST(Win32FileSystemUnderWine, AFileRewrittenForItsOwnerOnlyTakesTheNewContentAn
               0u);
     EXPECT_EQ(winesupport::readFile(target), "DBpassword=SECRET\r\n");
     EXPECT_EQ(filesHolding(folder.path(), "harvella.config", "SECRET"), "");
+}
+
+// The Linux path of a Windows path.
+std::string unixPath(const std::string& path) {
+    using UnixName = char*(CDECL*)(const WCHAR*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    const std::wstring wide(path.begin(), path.end());
+    char* name = unixName ? unixName(wide.c_str()) : nullptr;
+    const std::string result = name ? name : "";
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Runs a Linux program, which Wine starts from CreateProcessA without a
+// handle to wait on, and waits until the link is there or gone.
+void runOnLinux(std::string command, const std::string& link, bool linkThere) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &process));
+    for (int wait = 0;
+         wait < 200 && (::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) != linkThere;
+         ++wait)
+        ::Sleep(50);
+}
+
+// Wine keeps Windows links as Unix symbolic links and shows them as directory
+// reparse points, but its CreateSymbolicLink makes none: Linux's ln does.
+void makeDirectoryLink(const std::string& link, const std::string& target) {
+    const std::string folder = link.substr(0, link.find_last_of('\\'));
+    runOnLinux("Z:\\bin\\ln -s \"" + unixPath(target) + "\" \"" + unixPath(folder) + "/" +
+                   link.substr(folder.size() + 1) + "\"",
+               link, true);
+    const DWORD attributes = ::GetFileAttributesA(link.c_str());
+    ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+// Wine 8 removes a Unix link to a folder by no Win32 call (RemoveDirectory
+// answers 145, DeleteFile 5), so here the removal fails where Windows
+// removes the link; what it must never do is enter the folder behind it.
+TEST(Win32FileSystemUnderWine, AFolderRemovalNeverEntersADirectoryLink) {
+    winesupport::TempFolder folder;
+    winesupport::makeFolder(folder / "victim");
+    platform::win32::Win32FileSystem files;
+    ASSERT_EQ(files.writeFile(folder / "victim\\file", "kept"), 0u);
+    winesupport::makeFolder(folder / "MySQL");
+    winesupport::makeFolder(folder / "MySQL\\data");
+    makeDirectoryLink(folder / "MySQL\\data\\linked", folder / "victim");
+    EXPECT_EQ(files.firstLinkUnder(folder / "MySQL").value, folder / "MySQL\\data\\linked");
+    files.deleteFolder(folder / "MySQL");
+    EXPECT_EQ(winesupport::readFile(folder / "victim\\file"), "kept");
+    const std::string link = folder / "MySQL\\data\\linked";
+    runOnLinux("Z:\\bin\\rm \"" + unixPath(link) + "\"", link, false);
+}
+
+// Wine keeps the share \\server\share as the folder dosdevices\unc\server\share
+// of its prefix.
+TEST(Win32FileSystemUnderWine, TheFreeSpaceOfAFileOnAShareIsTheShares) {
+    const char* prefix = std::getenv("WINEPREFIX");
+    ASSERT_NE(prefix, nullptr);
+    std::string unc = std::string("Z:") + prefix + "\\dosdevices\\unc";
+    for (char& c : unc)
+        if (c == '/') c = '\\';
+    const std::string server = "harvella-" + std::to_string(::GetCurrentProcessId());
+    ::CreateDirectoryA(unc.c_str(), nullptr);
+    winesupport::makeFolder(unc + "\\" + server);
+    winesupport::makeFolder(unc + "\\" + server + "\\share");
+    platform::win32::Win32FileSystem files;
+    const std::string database = "\\\\" + server + "\\share\\harvella.mdb";
+    ASSERT_EQ(files.writeFile(database, "mdb"), 0u);
+    const auto free = files.freeSpace(database);
+    files.deleteFolder(unc + "\\" + server);
+    EXPECT_EQ(free.error, 0u) << "the whole path went to GetDiskFreeSpaceEx";
+    EXPECT_GT(free.value, 0u);
 }
 
 }  // namespace
