@@ -81,8 +81,8 @@ private:
 ErrorCode copyInto(int from, const std::string& to, mode_t mode, bool fresh) {
     Fd out(::open(to.c_str(),
                   O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (fresh ? O_EXCL : O_TRUNC), mode));
-    if (!out.open()) return errno == ENOENT ? setLastError(winerr::pathNotFound)
-                                            : setLastErrorFromErrno();
+    if (!out.open())
+        return errno == ENOENT ? setLastError(winerr::pathNotFound) : setLastErrorFromErrno();
     ErrorCode error = winerr::success;
     char buffer[1 << 16];
     while (!error) {

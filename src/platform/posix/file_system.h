@@ -10,8 +10,8 @@ public:
     Result<std::string> readFile(const std::string& path) override;
     ErrorCode writeFile(const std::string& path, const std::string& bytes) override;
     ErrorCode createNewFile(const std::string& path, const std::string& bytes) override;
-    ErrorCode replaceFileContent(const std::string& path, const std::string& bytes,
-                                 bool ownerOnly, AtLink atLink) override;
+    ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, bool ownerOnly,
+                                 AtLink atLink) override;
     ErrorCode deleteFile(const std::string& path) override;
     ErrorCode deleteFolder(const std::string& path) override;
     Result<std::string> firstLinkUnder(const std::string& folder) override;

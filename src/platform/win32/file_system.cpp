@@ -111,13 +111,15 @@ ErrorCode forEachEntry(const std::string& folder, Visit visit) {
 // A junction or a directory link is removed as what it is, never entered:
 // FILE_ATTRIBUTE_DIRECTORY alone would lead into the folder it points to.
 ErrorCode deleteTree(const std::string& path) {
-    const ErrorCode error = forEachEntry(path, [](const std::string& child, DWORD attributes) -> ErrorCode {
-        if (isLink(attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return ::RemoveDirectoryA(child.c_str()) ? ERROR_SUCCESS : ::GetLastError();
-        if (!isLink(attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return deleteTree(child);
-        ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        return ::DeleteFileA(child.c_str()) ? ERROR_SUCCESS : ::GetLastError();
-    });
+    const ErrorCode error =
+        forEachEntry(path, [](const std::string& child, DWORD attributes) -> ErrorCode {
+            if (isLink(attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return ::RemoveDirectoryA(child.c_str()) ? ERROR_SUCCESS : ::GetLastError();
+            if (!isLink(attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return deleteTree(child);
+            ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            return ::DeleteFileA(child.c_str()) ? ERROR_SUCCESS : ::GetLastError();
+        });
     if (error) return error;
     return ::RemoveDirectoryA(path.c_str()) ? ERROR_SUCCESS : ::GetLastError();
 }
@@ -270,8 +272,8 @@ Result<std::string> Win32FileSystem::finalPath(const std::string& path) {
 Result<std::unique_ptr<FileLock>> Win32FileSystem::lockFile(const std::string& path) {
     using R = Result<std::unique_ptr<FileLock>>;
     FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
+                                  nullptr));
     if (!file.valid()) return R::failure(::GetLastError());
     return {std::make_unique<Win32FileLock>(std::move(file)), ERROR_SUCCESS};
 }
@@ -340,7 +342,8 @@ ErrorCode Win32FileSystem::copyFile(const std::string& from, const std::string& 
             ::DeleteFileA(to.c_str());
         return direct;
     }
-    if (::MoveFileExA(beside.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (::MoveFileExA(beside.c_str(), to.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return ERROR_SUCCESS;
     const ErrorCode error = ::GetLastError();
     ::DeleteFileA(beside.c_str());

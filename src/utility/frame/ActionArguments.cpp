@@ -68,10 +68,10 @@ std::int32_t WindowHandleField(platform::Services& services, const Args& args, s
                                std::int32_t exitCode) {
     std::int32_t handle = 0;
     if (!ReadWindowHandle(args, index, handle))
-        RejectFieldCount(services,
-                         "Parameter " + std::to_string(index) +
-                             " must be a window handle (a decimal number)!",
-                         exitCode);
+        RejectFieldCount(
+            services,
+            "Parameter " + std::to_string(index) + " must be a window handle (a decimal number)!",
+            exitCode);
     return handle;
 }
 

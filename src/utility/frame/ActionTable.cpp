@@ -4,11 +4,11 @@
 
 #include "ExitFuncsModule.h"
 #include "FailureRecord.h"
-#include "guiManager.h"
 #include "access/AccessDBChecker.h"
 #include "access/AccessDBInstaller.h"
 #include "access/daoInstaller.h"
 #include "access/msJetChecker.h"
+#include "guiManager.h"
 #include "mysql/MySQLDBInstaller.h"
 #include "mysql/MySQLVersionChecker.h"
 #include "mysql/mySQLChecker.h"
@@ -37,15 +37,15 @@ void runDaoSetup(platform::Services& services, Args& args, int& argsQty) {
 // Failure codes: the installers' "setup failed" (action 1 has none of its
 // own), the checkers' "not usable" or "could not be determined".
 const ActionEntry actions[] = {
-    {0, "Access database installation", run<AccessDBInstaller, &AccessDBInstaller::InstallDB>,
-     3002, 3},
+    {0, "Access database installation", run<AccessDBInstaller, &AccessDBInstaller::InstallDB>, 3002,
+     3},
     {1, "MySQL database action", run<MySQLDBInstaller, &MySQLDBInstaller::MakeDBAction>, -1, 4},
     {2, "MySQL database check", run<mySQLChecker, &mySQLChecker::MakeDBAction>, 1, 4},
     {3, "Access database check", run<AccessDBChecker, &AccessDBChecker::MakeDBAction>, 1, 2},
     {4, "Jet engine version check", runJetVersionCheck, 1, -1},
     {5, "DAO library setup", runDaoSetup, 3003, -1},
-    {6, "MySQL version check", run<MySQLVersionChecker, &MySQLVersionChecker::checkMysqlVersion>,
-     2, -1},
+    {6, "MySQL version check", run<MySQLVersionChecker, &MySQLVersionChecker::checkMysqlVersion>, 2,
+     -1},
 };
 
 [[noreturn]] void endAfterFailure(platform::Services& services, const ActionEntry& action,
@@ -63,8 +63,7 @@ const ActionEntry actions[] = {
 
 }  // namespace
 
-void RunAction(platform::Services& services, const ActionEntry& action, Args& args,
-               int& argsQty) {
+void RunAction(platform::Services& services, const ActionEntry& action, Args& args, int& argsQty) {
     std::string reason;
     try {
         action.run(services, args, argsQty);

@@ -27,7 +27,6 @@ const ActionEntry* FindAction(std::int16_t code);
 
 // Runs the action; whatever escapes it ends the program with the entry's
 // failure code after pressing Next, its reason written to standard error.
-void RunAction(platform::Services& services, const ActionEntry& action, Args& args,
-               int& argsQty);
+void RunAction(platform::Services& services, const ActionEntry& action, Args& args, int& argsQty);
 
 }  // namespace Quimbo

@@ -3,8 +3,8 @@
 namespace Quimbo {
 
 bool InstallationLock::Take(platform::Services& services, const std::string& installationDir) {
-    auto taken = services.files.lockFile(installationDir + services.conventions.separator +
-                                         "Quimbo.lock");
+    auto taken =
+        services.files.lockFile(installationDir + services.conventions.separator + "Quimbo.lock");
     if (taken.error == platform::winerr::sharingViolation) return false;
     lock_ = std::move(taken.value);
     return true;

@@ -97,8 +97,8 @@ void guiManager::SetButtonStatusFailed(bool enableBack) {
 
 void guiManager::die(const std::string& action, const std::string& msg, bool enableBack,
                      bool endAtFinish) {
-    const std::string text = shown("Failed to " + action +
-                                   " database due to the following reason: " + msg + "\r\n");
+    const std::string text =
+        shown("Failed to " + action + " database due to the following reason: " + msg + "\r\n");
     AddRichEditText(MakeRTFStr(text, true));
     SetButtonStatusFailed(enableBack);
     if (endAtFinish) services_.console.exitProcess(0);

@@ -115,11 +115,10 @@ void MySQLDBInstaller::ConfigureMySQL() {
     const std::string file = settings_.GetMySQLConfigFile();
     const std::string port = std::to_string(settings_.getMySQLPort());
     if (!fileSystem_.FileExists(file)) {
-        fileSystem_.ReplaceFile(file,
-                             "[mysqld]\r\nsql_mode=NO_ENGINE_SUBSTITUTION,STRICT_TRANS_TABLES\r\n"
-                             "port=" +
-                                    port + "\r\n",
-                                false);
+        const std::string options =
+            "[mysqld]\r\nsql_mode=NO_ENGINE_SUBSTITUTION,STRICT_TRANS_TABLES\r\nport=" + port +
+            "\r\n";
+        fileSystem_.ReplaceFile(file, options, false);
     } else if (configuration_.SetConfigParams(file, {}, {"log-bin", "binlog_format"},
                                               {"port", port}) != 0) {
         throw FailureRecord{configFailed, "config MySQL", ""};
@@ -184,7 +183,8 @@ void MySQLDBInstaller::RemoveMySQLFolderStep() {
     asStep(removeFolderFailed, source, [&] {
         if (fileSystem_.FolderExists(folder)) fileSystem_.DeleteFolder(folder);
         // What a run killed while unpacking left.
-        if (fileSystem_.FolderExists(unpackingFolder())) fileSystem_.DeleteFolder(unpackingFolder());
+        if (fileSystem_.FolderExists(unpackingFolder()))
+            fileSystem_.DeleteFolder(unpackingFolder());
     });
     ForwardProgress(20);
 }

@@ -15,9 +15,10 @@ namespace Quimbo {
 // Every statement and script reaches the MySQL server through the command-line
 // client of the managed installation, run through a generated command file
 // with its errors in a temporary file and its rows on the runner's pipe; the
-// utility links no client library. Stateless between calls. Also dumps databases with mysqldump, and
-// unpacks, registers, starts, stops and removes the private server, deciding
-// by the service's state phrase, read afresh every time.
+// utility links no client library. Stateless between calls. Also dumps
+// databases with mysqldump, and unpacks, registers, starts, stops and removes
+// the private server, deciding by the service's state phrase, read afresh
+// every time.
 class MySQLManager {
 public:
     explicit MySQLManager(platform::Services& services);

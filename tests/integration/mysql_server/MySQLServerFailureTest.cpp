@@ -100,13 +100,14 @@ TEST_F(ServerStepFailure, NothingAFailedOrKilledUnpackingLeftStaysBehind) {
 // at once with 2018 and changes nothing.
 TEST_F(ServerStepFailure, ASecondRunOnTheInstallationIsRefusedWhileTheFirstHoldsIt) {
     const std::string scanning = root / "scanning", secondScanned = root / "second-scanned";
-    writeFile(root / "slow-porttool", "#!/bin/sh\ntouch '" + scanning + "'\nsleep 3\nexit 0\n", true);
+    writeFile(root / "slow-porttool", "#!/bin/sh\ntouch '" + scanning + "'\nsleep 3\nexit 0\n",
+              true);
     writeFile(root / "porttool2", "#!/bin/sh\ntouch '" + secondScanned + "'\nexit 0\n", true);
     const auto run = [&](const std::string& portTool) {
-        return testsupport::runProgram(
-            "\"" + testsupport::binDir() + "/Quimbo\" \"1|" + install +
-            "|MySQL|harvella.config|1|2|3|4|5|6|InstallMySQL|" + portTool +
-            "|/usr/bin/unzip|" + root / "no-package.zip" + "|mysql-pkg|" + serviceName + "|\"");
+        return testsupport::runProgram("\"" + testsupport::binDir() + "/Quimbo\" \"1|" + install +
+                                       "|MySQL|harvella.config|1|2|3|4|5|6|InstallMySQL|" +
+                                       portTool + "|/usr/bin/unzip|" + root / "no-package.zip" +
+                                       "|mysql-pkg|" + serviceName + "|\"");
     };
     testsupport::ProgramRun first;
     std::thread firstRun([&] { first = run(root / "slow-porttool"); });

@@ -73,8 +73,8 @@ TEST(MainModule, AMySQLCheckThatCannotAskTheServerAnswersNotUsableAndPressesNext
         const char* mode;
         bool temporaryFolder;
         int answer;
-    } cases[] = {{"CheckDatabase", false, 1}, {"CheckRootUserPwd", false, 2},
-                 {"CheckRootUserPwd", true, 1}};
+    } cases[] = {
+        {"CheckDatabase", false, 1}, {"CheckRootUserPwd", false, 2}, {"CheckRootUserPwd", true, 1}};
     for (const auto& c : cases) {
         FakeServices fake;
         fakes::FakeMySQLClient client(fake);

@@ -78,8 +78,9 @@ TEST_F(MySQLClientRun, RowsComeAfterTheColumnNamesAsPrintedAndTheRunLeavesNoFile
     EXPECT_EQ(temporaries(), 0u);
     ASSERT_EQ(client.runs.size(), 1u);
     EXPECT_EQ(client.runs[0].sql, "select 1;");
-    EXPECT_EQ(client.runs[0].options,
-              "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\nconnect-timeout=20\n");
+    EXPECT_EQ(
+        client.runs[0].options,
+        "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\nconnect-timeout=20\n");
     EXPECT_TRUE(client.runs[0].optionsPrivate) << "the options file holds the password";
     EXPECT_TRUE(client.runs[0].scriptPrivate) << "statements may set passwords";
     EXPECT_TRUE(client.runs[0].streamFilesPrivate) << "the error file repeats statements";

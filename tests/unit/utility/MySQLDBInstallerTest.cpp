@@ -143,40 +143,47 @@ TEST_F(MySQLDBInstallerTest, StepOperationsRaiseTheirNumbersWithTheRunsTexts) {
         Raised(2005, "start MySQL Service", "no such service"));
 }
 
-TEST_F(MySQLDBInstallerTest, AFailureWhileTheStoredRootPasswordIsRefusedStillStopsTheServer) {
-    initialize("ReinstallHarvellaDB");
-    for (const char* folder : {"/inst", "/inst/MySQL", "/inst/MySQL/bin"})
-        fake.files.folders.insert(folder);
-    fake.files.files["/inst/MySQL/bin/mysql"] = "";
+// "ReinstallHarvellaDB" on an installation whose server runs, with the client
+// answering as `respond` says.
+class DatabaseUpdateFlow : public MySQLDBInstallerTest {
+protected:
+    void SetUp() override {
+        initialize("ReinstallHarvellaDB");
+        for (const char* folder : {"/inst", "/inst/MySQL", "/inst/MySQL/bin"})
+            fake.files.folders.insert(folder);
+        fake.files.files["/inst/MySQL/bin/mysql"] = "";
+        fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(platform::svc::running)});
+    }
+    int run() {
+        return fakes::exitCodeOf([&] { installer.MakeDBAction(); });
+    }
+
+    FakeMySQLClient client{fake};
+};
+
+TEST_F(DatabaseUpdateFlow, AFailureWhileTheStoredRootPasswordIsRefusedStillStopsTheServer) {
     fake.files.files["/inst/MySQL/bin/mysqladmin"] = "";
-    fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(platform::svc::running)});
-    FakeMySQLClient client(fake);
     client.respond = [&](const std::string& sql) {
-        const bool admin = fake.processes.commandLines.back().find("mysqladmin") != std::string::npos;
+        const bool admin =
+            fake.processes.commandLines.back().find("mysqladmin") != std::string::npos;
         if (admin || sql.rfind("DROP", 0) == 0)
             return FakeMySQLClient::Reply{"", "ERROR 1045 (28000): Access denied\n", 1};
         return FakeMySQLClient::Reply{"Col\n", "", 0};
     };
-    EXPECT_EQ(fakes::exitCodeOf([&] { installer.MakeDBAction(); }), 2016);
+    EXPECT_EQ(run(), 2016);
     const auto& lines = fake.processes.commandLines;
     EXPECT_NE(std::find(lines.begin(), lines.end(), "harvella-sc stop \"HvMySQL\""), lines.end())
         << "the server was left running";
 }
 
-TEST_F(MySQLDBInstallerTest, AClientErrorThatRepeatsAGeneratedPasswordShowsItMasked) {
-    initialize("ReinstallHarvellaDB");
-    for (const char* folder : {"/inst", "/inst/MySQL", "/inst/MySQL/bin"})
-        fake.files.folders.insert(folder);
-    fake.files.files["/inst/MySQL/bin/mysql"] = "";
-    fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(platform::svc::running)});
-    FakeMySQLClient client(fake);
+TEST_F(DatabaseUpdateFlow, AClientErrorThatRepeatsAGeneratedPasswordShowsItMasked) {
     client.respond = [](const std::string& sql) {
         if (sql.rfind("SELECT COUNT(1)", 0) == 0) return FakeMySQLClient::Reply{"n\n0\n", "", 0};
         if (sql.rfind("GRANT", 0) == 0)
             return FakeMySQLClient::Reply{"", "ERROR 1064 (42000): near '" + sql + "'\n", 1};
         return FakeMySQLClient::Reply{"Col\n", "", 0};
     };
-    EXPECT_EQ(fakes::exitCodeOf([&] { installer.MakeDBAction(); }), 2007);
+    EXPECT_EQ(run(), 2007);
     // Every draw of the fake random source gives "o".
     const std::string generated = "oooooooo";
     EXPECT_NE(fake.console.out.find("IDENTIFIED BY '********'"), std::string::npos)
@@ -185,23 +192,17 @@ TEST_F(MySQLDBInstallerTest, AClientErrorThatRepeatsAGeneratedPasswordShowsItMas
         EXPECT_EQ(call.find(generated), std::string::npos) << call;
 }
 
-TEST_F(MySQLDBInstallerTest, AUserCheckTheServerCouldNotAnswerGrantsTheStoredPasswordAgain) {
-    initialize("ReinstallHarvellaDB");
-    for (const char* folder : {"/inst", "/inst/MySQL", "/inst/MySQL/bin"})
-        fake.files.folders.insert(folder);
-    fake.files.files["/inst/MySQL/bin/mysql"] = "";
+TEST_F(DatabaseUpdateFlow, AUserCheckTheServerCouldNotAnswerGrantsTheStoredPasswordAgain) {
     fake.files.files["/inst/harvella.config"] = "DBpassword=KeptPw1\r\n";
-    fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(platform::svc::running)});
-    FakeMySQLClient client(fake);
     client.respond = [](const std::string& sql) {
         if (sql.rfind("SELECT COUNT(1)", 0) == 0)
             return FakeMySQLClient::Reply{"", "ERROR 2013 (HY000): Lost connection\n", 1};
         return FakeMySQLClient::Reply{"Col\n", "", 0};
     };
-    fakes::exitCodeOf([&] { installer.MakeDBAction(); });
+    run();
     std::vector<std::string> grants;
-    for (const auto& run : client.runs)
-        if (run.sql.rfind("GRANT", 0) == 0) grants.push_back(run.sql);
+    for (const auto& made : client.runs)
+        if (made.sql.rfind("GRANT", 0) == 0) grants.push_back(made.sql);
     ASSERT_EQ(grants.size(), 1u);
     EXPECT_NE(grants[0].find("IDENTIFIED BY 'KeptPw1'"), std::string::npos) << grants[0];
 }
