@@ -64,60 +64,36 @@ TEST(Win32FileSystemUnderWine, AFileRewrittenForItsOwnerOnlyTakesTheNewContentAn
     EXPECT_EQ(filesHolding(folder.path(), "harvella.config", "SECRET"), "");
 }
 
-// The Linux path of a Windows path.
-std::string unixPath(const std::string& path) {
-    using UnixName = char*(CDECL*)(const WCHAR*);
-    const auto unixName = reinterpret_cast<UnixName>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-    const std::wstring wide(path.begin(), path.end());
-    char* name = unixName ? unixName(wide.c_str()) : nullptr;
-    const std::string result = name ? name : "";
-    ::HeapFree(::GetProcessHeap(), 0, name);
-    return result;
-}
-
-// Runs a Linux program, which Wine starts from CreateProcessA without a
-// handle to wait on, and waits until the link is there or gone.
-void runOnLinux(std::string command, const std::string& link, bool linkThere) {
+// Runs a shell command on Linux: Wine starts Linux programs from
+// CreateProcessA (without a handle to wait on).
+void onLinux(std::string script) {
+    std::string command = "Z:\\bin\\sh -c \"" + script + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                  &startup, &process));
-    for (int wait = 0;
-         wait < 200 && (::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) != linkThere;
+}
+
+// Wine shows a Unix link to a folder as a directory reparse point (its
+// CreateSymbolicLink makes none), and removes it by no Win32 call, so here the
+// removal fails where Windows removes the link; it must never enter it.
+TEST(Win32FileSystemUnderWine, AFolderRemovalNeverEntersADirectoryLink) {
+    const std::string name = "/tmp/harvella-link-" + std::to_string(::GetCurrentProcessId());
+    std::string folder = "Z:" + name;
+    for (char& c : folder)
+        if (c == '/') c = '\\';
+    onLinux("mkdir -p " + name + "/victim " + name + "/MySQL/data && echo kept >" + name +
+            "/victim/file && ln -s " + name + "/victim " + name + "/MySQL/data/linked");
+    const std::string link = folder + "\\MySQL\\data\\linked";
+    for (int wait = 0; wait < 200 && ::GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
          ++wait)
         ::Sleep(50);
-}
-
-// Wine keeps Windows links as Unix symbolic links and shows them as directory
-// reparse points, but its CreateSymbolicLink makes none: Linux's ln does.
-void makeDirectoryLink(const std::string& link, const std::string& target) {
-    const std::string folder = link.substr(0, link.find_last_of('\\'));
-    runOnLinux("Z:\\bin\\ln -s \"" + unixPath(target) + "\" \"" + unixPath(folder) + "/" +
-                   link.substr(folder.size() + 1) + "\"",
-               link, true);
-    const DWORD attributes = ::GetFileAttributesA(link.c_str());
-    ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
-                (attributes & FILE_ATTRIBUTE_REPARSE_POINT));
-}
-
-// Wine 8 removes a Unix link to a folder by no Win32 call (RemoveDirectory
-// answers 145, DeleteFile 5), so here the removal fails where Windows
-// removes the link; what it must never do is enter the folder behind it.
-TEST(Win32FileSystemUnderWine, AFolderRemovalNeverEntersADirectoryLink) {
-    winesupport::TempFolder folder;
-    winesupport::makeFolder(folder / "victim");
     platform::win32::Win32FileSystem files;
-    ASSERT_EQ(files.writeFile(folder / "victim\\file", "kept"), 0u);
-    winesupport::makeFolder(folder / "MySQL");
-    winesupport::makeFolder(folder / "MySQL\\data");
-    makeDirectoryLink(folder / "MySQL\\data\\linked", folder / "victim");
-    EXPECT_EQ(files.firstLinkUnder(folder / "MySQL").value, folder / "MySQL\\data\\linked");
-    files.deleteFolder(folder / "MySQL");
-    EXPECT_EQ(winesupport::readFile(folder / "victim\\file"), "kept");
-    const std::string link = folder / "MySQL\\data\\linked";
-    runOnLinux("Z:\\bin\\rm \"" + unixPath(link) + "\"", link, false);
+    EXPECT_EQ(files.firstLinkUnder(folder + "\\MySQL").value, link);
+    files.deleteFolder(folder + "\\MySQL");
+    EXPECT_EQ(winesupport::readFile(folder + "\\victim\\file"), "kept\n");
+    onLinux("rm -rf " + name);
 }
 
 // Wine keeps the share \\server\share as the folder dosdevices\unc\server\share
