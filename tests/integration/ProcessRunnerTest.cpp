@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "file_system.h"
+#include "frame/ConfigFileManager.h"
 #include "frame/ExecCmdModule.h"
 #include "frame/UnzipUtilTimeoutHandler.h"
 #include "platform/platform.h"
@@ -93,7 +94,12 @@ TEST(CodePages, Cp866CyrillicBecomesCp1251AndUnmappableBecomesZero) {
     ASSERT_TRUE(converted.ok());
     EXPECT_EQ(converted.value, "\xcf\xf0\xe8\xe2\xe5\xf2");
     // The box-drawing character 0xB0 of CP866 has no place in CP1251.
-    EXPECT_EQ(codePages.convert("a\xb0" "b", 866, 1251, '0').value, "a0b");
+    EXPECT_EQ(codePages
+                  .convert("a\xb0"
+                           "b",
+                           866, 1251, '0')
+                  .value,
+              "a0b");
 }
 
 TEST_F(ProcessRunner, AFailingWaitEndsTheWait) {
@@ -119,7 +125,8 @@ TEST(PosixSeams, FilesAndFoldersReportWindowsErrorNumbers) {
     testsupport::TempFolder folder;
     EXPECT_EQ(files.readFile(folder / "missing").error, platform::winerr::fileNotFound);
     EXPECT_EQ(files.readFile(folder / "no/missing").error, platform::winerr::pathNotFound);
-    EXPECT_EQ(files.replaceFileContent(folder / "no/data.ptc", "pw", true),
+    EXPECT_EQ(files.replaceFileContent(folder / "no/data.ptc", "pw", true,
+                                       platform::AtLink::writeThrough),
               platform::winerr::pathNotFound);
     EXPECT_EQ(files.createFolder(folder / "a/b"), platform::winerr::pathNotFound);
     EXPECT_EQ(files.createFolder(folder / "a"), platform::winerr::success);
@@ -171,7 +178,9 @@ TEST(PosixSeams, ReplacedContentKeepsTheFilesModeOwnerAndLinks) {
     if (root) {
         ASSERT_EQ(::chown((folder / "secret.config").c_str(), 65534, 65534), 0);
     }
-    EXPECT_EQ(files.replaceFileContent(folder / "secret.config", "DBpassword=new\n", false), 0u);
+    EXPECT_EQ(files.replaceFileContent(folder / "secret.config", "DBpassword=new\n", false,
+                                       platform::AtLink::writeThrough),
+              0u);
     EXPECT_EQ(testsupport::fileMode(folder / "secret.config"), 0640u);
     if (root) {
         EXPECT_EQ(ownerOf(folder / "secret.config"), 65534u);
@@ -179,12 +188,15 @@ TEST(PosixSeams, ReplacedContentKeepsTheFilesModeOwnerAndLinks) {
 
     testsupport::writeFile(folder / "read-only", "kept");
     ::chmod((folder / "read-only").c_str(), 0444);
-    EXPECT_EQ(files.replaceFileContent(folder / "read-only", "x", false),
-              platform::winerr::accessDenied);
+    EXPECT_EQ(
+        files.replaceFileContent(folder / "read-only", "x", false, platform::AtLink::writeThrough),
+        platform::winerr::accessDenied);
     EXPECT_EQ(testsupport::readFile(folder / "read-only"), "kept");
 
     ASSERT_EQ(::symlink("secret.config", (folder / "link").c_str()), 0);
-    EXPECT_EQ(files.replaceFileContent(folder / "link", "through", false), 0u);
+    EXPECT_EQ(
+        files.replaceFileContent(folder / "link", "through", false, platform::AtLink::writeThrough),
+        0u);
     EXPECT_EQ(testsupport::readFile(folder / "secret.config"), "through");
     struct stat link {};
     EXPECT_TRUE(::lstat((folder / "link").c_str(), &link) == 0 && S_ISLNK(link.st_mode));
@@ -196,12 +208,35 @@ TEST(PosixSeams, ReplacedContentKeepsTheFilesModeOwnerAndLinks) {
     ::chmod((folder / "shut").c_str(), 0555);
     ::chmod(folder.path().c_str(), 0755);
     EXPECT_EQ(asOrdinaryUser([&] {
-                  return static_cast<int>(
-                      files.replaceFileContent(folder / "shut/open.config", "a=2\n", false));
+                  return static_cast<int>(files.replaceFileContent(
+                      folder / "shut/open.config", "a=2\n", false, platform::AtLink::writeThrough));
               }),
               0);
     ::chmod((folder / "shut").c_str(), 0755);
     EXPECT_EQ(testsupport::readFile(folder / "shut/open.config"), "a=2\n");
+}
+
+// The server's account owns the data folder and may plant data.ptc as a link,
+// symbolic or hard, to a file of root's: storing the root password replaces
+// the name and leaves that file as it was.
+TEST_F(ProcessRunner, TheRootPasswordFileReplacesALinkPlantedInItsPlace) {
+    FileSystemObject fso(services.files, services.random, services.conventions);
+    ConfigFileManager config;
+    config.Initialize(fso);
+    const std::string precious = folder / "precious", stored = folder / "data.ptc";
+    for (const bool symbolic : {true, false}) {
+        testsupport::writeFile(precious, "root's own\n");
+        ::chmod(precious.c_str(), 0644);
+        ::unlink(stored.c_str());
+        ASSERT_EQ(symbolic ? ::symlink(precious.c_str(), stored.c_str())
+                           : ::link(precious.c_str(), stored.c_str()),
+                  0);
+        config.WriteRootPwdInConfig(stored, "abcdefgPassWordhijklmnopqr");
+        EXPECT_EQ(testsupport::readFile(precious), "root's own\n") << symbolic;
+        EXPECT_EQ(testsupport::fileMode(precious), 0644u) << symbolic;
+        EXPECT_EQ(config.GetRootPwdFromConfig(stored), "PassWord") << symbolic;
+        EXPECT_EQ(testsupport::fileMode(stored), 0600u) << symbolic;
+    }
 }
 
 }  // namespace

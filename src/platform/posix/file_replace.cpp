@@ -33,22 +33,12 @@ std::string followLinks(std::string path) {
     return path;  // a loop: opening it reports the error
 }
 
-// A name beside the target that no other writer draws at the same moment.
-std::string besideName(const std::string& path) {
-    static unsigned counter = 0;
-    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, ".~%x%x%llx", static_cast<unsigned>(::getpid()), ++counter,
-                  static_cast<unsigned long long>(now) & 0xFFFFFF);
-    return path + suffix;
-}
-
 // In place, so that the file keeps its other links. An existing file takes
 // `mode` before the new content goes in; the room for that content is taken
 // before anything is overwritten: on a full disk the old content stays as it was.
 ErrorCode writeInPlace(const std::string& path, const std::string& bytes,
                        const struct stat* existing, mode_t mode) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, mode));
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, mode));
     if (!fd.open()) return setLastErrorForPath(path);
     if (existing && (existing->st_mode & 07777) != mode && ::fchmod(fd.get(), mode) != 0)
         return setLastErrorFromErrno();
@@ -90,10 +80,22 @@ ErrorCode writeBeside(const std::string& target, const std::string& bytes,
 
 }  // namespace
 
-ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, bool ownerOnly) {
-    const std::string target = followLinks(path);
+std::string besideName(const std::string& path) {
+    static unsigned counter = 0;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".~%x%x%llx", static_cast<unsigned>(::getpid()), ++counter,
+                  static_cast<unsigned long long>(now) & 0xFFFFFF);
+    return path + suffix;
+}
+
+ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, bool ownerOnly,
+                             bool replaceLinks) {
+    const std::string target = replaceLinks ? path : followLinks(path);
     struct stat info {};
-    const bool exists = ::stat(target.c_str(), &info) == 0;
+    // A link that is to be replaced counts as no file at all.
+    const bool exists = ::lstat(target.c_str(), &info) == 0 && !S_ISLNK(info.st_mode);
+    const bool sharedOrLink = replaceLinks && (!exists || info.st_nlink > 1);
     if (exists) {
         if (S_ISDIR(info.st_mode) || readOnly(info))
             return setLastError(winerr::accessDenied);
@@ -101,11 +103,13 @@ ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, 
     }
     const mode_t mode = ownerOnly ? 0600 : exists ? (info.st_mode & 07777) : 0666;
     const struct stat* existing = exists ? &info : nullptr;
-    if (exists && info.st_nlink > 1) return writeInPlace(target, bytes, existing, mode);
+    if (exists && info.st_nlink > 1 && !replaceLinks)
+        return writeInPlace(target, bytes, existing, mode);
 
     std::string temporary;
     ErrorCode error = writeBeside(target, bytes, existing, mode, temporary);
-    if (error == winerr::accessDenied) return writeInPlace(target, bytes, existing, mode);
+    if (error == winerr::accessDenied && !sharedOrLink)
+        return writeInPlace(target, bytes, existing, mode);
     if (error) return error;
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         error = setLastErrorFromErrno();

@@ -14,6 +14,13 @@ namespace platform::posix {
 // and so is one we could not open for writing. Where the folder refuses a new
 // file, where the owner cannot be kept, or where other hard links share the
 // file, it is written in place instead. `ownerOnly`: the result is 0600.
-ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, bool ownerOnly);
+// `replaceLinks`: a symbolic link at the path is replaced by the new file,
+// never followed, and a file other hard links share is replaced too, never
+// written in place.
+ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, bool ownerOnly,
+                             bool replaceLinks = false);
+
+// A name beside the path that no other writer draws at the same moment.
+std::string besideName(const std::string& path);
 
 }  // namespace platform::posix

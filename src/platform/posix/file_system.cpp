@@ -3,6 +3,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -47,6 +49,57 @@ ErrorCode deleteTree(const std::string& path) {
     return ::rmdir(path.c_str()) == 0 ? 0 : setLastErrorFromErrno();
 }
 
+// The first link under the folder, depth first; "" when there is none.
+Result<std::string> linkUnder(const std::string& folder) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) return Result<std::string>::failure(setLastErrorForPath(folder));
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "/" + name;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0)
+            return Result<std::string>::failure(setLastErrorFromErrno());
+        if (S_ISLNK(info.st_mode)) return {path, winerr::success};
+        if (!S_ISDIR(info.st_mode)) continue;
+        auto inside = linkUnder(path);
+        if (!inside.ok() || !inside.value.empty()) return inside;
+    }
+    return {"", winerr::success};
+}
+
+class PosixFileLock final : public FileLock {
+public:
+    explicit PosixFileLock(Fd fd) : fd_(std::move(fd)) {}
+
+private:
+    Fd fd_;
+};
+
+// Copies the open source into the file at `to` (a new one when `fresh`); a
+// failure removes what was written.
+ErrorCode copyInto(int from, const std::string& to, mode_t mode, bool fresh) {
+    Fd out(::open(to.c_str(),
+                  O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (fresh ? O_EXCL : O_TRUNC), mode));
+    if (!out.open())
+        return errno == ENOENT ? setLastError(winerr::pathNotFound) : setLastErrorFromErrno();
+    ErrorCode error = winerr::success;
+    char buffer[1 << 16];
+    while (!error) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) error = setLastErrorFromErrno();
+        if (got <= 0) break;
+        error = writeFully(out.get(), std::string(buffer, static_cast<std::size_t>(got)));
+    }
+    if (!error && ::close(out.release()) != 0) error = setLastErrorFromErrno();
+    if (error) ::unlink(to.c_str());
+    return error;
+}
+
+// The copy is written beside the destination and then takes its name: a copy
+// cut short (a full disk) never stands under it. Where the folder refuses a
+// new file, the destination itself is written, and removed when that fails.
 ErrorCode copyOpen(int from, const struct stat& source, const std::string& to) {
     struct stat target {};
     if (::stat(to.c_str(), &target) == 0) {
@@ -54,18 +107,15 @@ ErrorCode copyOpen(int from, const struct stat& source, const std::string& to) {
             return setLastError(winerr::sharingViolation);
         if (readOnly(target) || S_ISDIR(target.st_mode)) return setLastError(winerr::accessDenied);
     }
-    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, source.st_mode & 0777));
-    if (!out.open()) return errno == ENOENT ? setLastError(winerr::pathNotFound)
-                                            : setLastErrorFromErrno();
-    char buffer[1 << 16];
-    while (true) {
-        const ssize_t got = ::read(from, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return setLastErrorFromErrno();
-        if (got == 0) break;
-        if (const ErrorCode e = writeFully(out.get(), std::string(buffer, got))) return e;
+    const mode_t mode = source.st_mode & 0777;
+    const std::string beside = besideName(to);
+    ErrorCode error = copyInto(from, beside, mode, true);
+    if (error == winerr::accessDenied) return copyInto(from, to, mode, false);
+    if (!error && ::rename(beside.c_str(), to.c_str()) != 0) {
+        error = setLastErrorFromErrno();
+        ::unlink(beside.c_str());
     }
-    return ::close(out.release()) == 0 ? winerr::success : setLastErrorFromErrno();
+    return error;
 }
 
 }  // namespace
@@ -87,8 +137,8 @@ ErrorCode PosixFileSystem::createNewFile(const std::string& path, const std::str
 }
 
 ErrorCode PosixFileSystem::replaceFileContent(const std::string& path, const std::string& bytes,
-                                              bool ownerOnly) {
-    return posix::replaceFileContent(path, bytes, ownerOnly);
+                                              bool ownerOnly, AtLink atLink) {
+    return posix::replaceFileContent(path, bytes, ownerOnly, atLink == AtLink::replaceLink);
 }
 
 ErrorCode PosixFileSystem::deleteFile(const std::string& path) {
@@ -99,6 +149,29 @@ ErrorCode PosixFileSystem::deleteFile(const std::string& path) {
 ErrorCode PosixFileSystem::deleteFolder(const std::string& path) {
     if (!statIs(path, S_IFDIR)) return setLastError(winerr::pathNotFound);
     return deleteTree(path);
+}
+
+Result<std::string> PosixFileSystem::firstLinkUnder(const std::string& folder) {
+    return linkUnder(folder);
+}
+
+Result<std::string> PosixFileSystem::finalPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) == nullptr)
+        return Result<std::string>::failure(setLastErrorForPath(path));
+    return {resolved, winerr::success};
+}
+
+// flock, not fcntl: the lock belongs to the open file, so no other descriptor
+// of this process can drop it by closing the same file.
+Result<std::unique_ptr<FileLock>> PosixFileSystem::lockFile(const std::string& path) {
+    using R = Result<std::unique_ptr<FileLock>>;
+    Fd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd.open()) return R::failure(setLastErrorForPath(path));
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        return R::failure(errno == EWOULDBLOCK ? setLastError(winerr::sharingViolation)
+                                               : setLastErrorFromErrno());
+    return {std::make_unique<PosixFileLock>(std::move(fd)), winerr::success};
 }
 
 ErrorCode PosixFileSystem::moveFolder(const std::string& from, const std::string& to) {
@@ -164,6 +237,10 @@ ErrorCode PosixFileSystem::copyFile(const std::string& from, const std::string& 
 
 ErrorCode PosixFileSystem::moveFile(const std::string& from, const std::string& to,
                                    bool replaceExisting) {
+    struct stat target {};
+    if (replaceExisting && ::lstat(to.c_str(), &target) == 0 && S_ISREG(target.st_mode) &&
+        readOnly(target))
+        return setLastError(winerr::accessDenied);
     if (replaceExisting)
         return ::rename(from.c_str(), to.c_str()) == 0 ? winerr::success : setLastErrorFromErrno();
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)

@@ -10,10 +10,13 @@ public:
     Result<std::string> readFile(const std::string& path) override;
     ErrorCode writeFile(const std::string& path, const std::string& bytes) override;
     ErrorCode createNewFile(const std::string& path, const std::string& bytes) override;
-    ErrorCode replaceFileContent(const std::string& path, const std::string& bytes,
-                                 bool ownerOnly) override;
+    ErrorCode replaceFileContent(const std::string& path, const std::string& bytes, bool ownerOnly,
+                                 AtLink atLink) override;
     ErrorCode deleteFile(const std::string& path) override;
     ErrorCode deleteFolder(const std::string& path) override;
+    Result<std::string> firstLinkUnder(const std::string& folder) override;
+    Result<std::string> finalPath(const std::string& path) override;
+    Result<std::unique_ptr<FileLock>> lockFile(const std::string& path) override;
     ErrorCode moveFolder(const std::string& from, const std::string& to) override;
     ErrorCode createFolder(const std::string& path) override;
     Result<std::vector<std::string>> listFiles(const std::string& folder) override;

@@ -102,14 +102,18 @@ public:
         Dispatch::from(database.value).call("Close");
         return {};
     }
-    EngineError compactDatabase(const std::string& source,
-                                const std::string& destination) override {
+    // The engine itself refuses a source another program has open, and
+    // Windows refuses to replace a file that is open: nothing more to hold.
+    EngineError compactDatabase(const std::string& source, const std::string& destination,
+                                const std::function<void()>& whileHeld) override {
         std::vector<Variant> arguments;
         arguments.push_back(Variant::text(source));
         arguments.push_back(Variant::text(destination));
         arguments.push_back(Variant::missing());
         arguments.push_back(Variant::integer(dbVersion40));
-        return engine_.call("CompactDatabase", std::move(arguments)).error;
+        const EngineError error = engine_.call("CompactDatabase", std::move(arguments)).error;
+        if (!error.failed) whileHeld();
+        return error;
     }
 
 private:

@@ -61,8 +61,12 @@ std::string DatabasePathArgument(const std::string& argumentLine) {
     return line;
 }
 
-int ConvertDatabase(platform::Services& services, const std::string& path) {
-    if (path.empty() || !services.files.fileExists(path)) return failed;
+int ConvertDatabase(platform::Services& services, const std::string& given) {
+    if (given.empty() || !services.files.fileExists(given)) return failed;
+    // A link stays a link: the file it leads to is converted.
+    const auto final = services.files.finalPath(given);
+    if (!final.ok()) return exitCodeForFileError(final.error);
+    const std::string& path = final.value;
     auto engine = services.databases.createDaoEngine();
     if (!engine.ok()) return failed;
     const std::string& separator = services.conventions.separator;
@@ -74,12 +78,13 @@ int ConvertDatabase(platform::Services& services, const std::string& path) {
     if (folder.empty()) return exitCodeForFileError(error);
     const std::string copy = folder + separator + name;
     int result = converted;
-    const platform::EngineError compacted = engine.value->compactDatabase(path, copy);
-    if (compacted.failed) {
+    // A read-only file is refused by the move (5) and stays as it was.
+    const platform::EngineError compacted = engine.value->compactDatabase(
+        path, copy, [&] { error = services.files.moveFile(copy, path, true); });
+    if (compacted.failed)
         result = exitCodeForEngineError(compacted.number);
-    } else if ((error = services.files.moveFile(copy, path, true)) != platform::winerr::success) {
+    else if (error != platform::winerr::success)
         result = exitCodeForFileError(error);
-    }
     services.files.deleteFolder(folder);
     return result;
 }

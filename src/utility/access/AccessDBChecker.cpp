@@ -5,18 +5,24 @@
 #include "frame/VbConversions.h"
 
 namespace Quimbo {
+namespace {
+
+enum CheckAnswer : std::int32_t { holdsUsers = 0, noUsers = 1 };
+
+}  // namespace
 
 void AccessDBChecker::Initialize(Args& args, int& argsQty) {
     dbPath_ = argsQty > 1 ? args[1] : "";
     if (argsQty >= 3) {
-        window_.Initialize(WindowHandleField(services_, args, 2), 0, 0, 0, 0, 0);
+        // 0 would tell the installer that the database holds a user.
+        window_.Initialize(WindowHandleField(services_, args, 2, noUsers), 0, 0, 0, 0, 0);
         hasGui_ = true;
     }
 }
 
 void AccessDBChecker::MakeDBAction() {
     if (hasGui_) window_.GenerateNextBtnClickEvent();
-    ExitWithCode(services_, HasUsers() ? 0 : 1, "");
+    ExitWithCode(services_, HasUsers() ? holdsUsers : noUsers, "");
 }
 
 // Every failure (no file, locked, not a database, no table) answers false.

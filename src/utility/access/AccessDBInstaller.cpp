@@ -43,9 +43,11 @@ std::string AccessDBInstaller::databaseFolderPath(const std::string& name) const
 }
 
 void AccessDBInstaller::InstallDB() {
+    actionName_ = "update";
+    if (!lock_.Take(services_, installDir_))
+        fail(InstallationLock::BusyMessage(installDir_), setupFailed, "");
     try {
         std::string target = databaseFolderPath("harvella.mdb");
-        actionName_ = "update";
         if (installMode_ == "Create") {
             actionName_ = "create";
         } else if (contains(installMode_, "PerformCopy")) {

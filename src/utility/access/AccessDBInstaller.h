@@ -7,6 +7,7 @@
 #include "frame/ActionArguments.h"
 #include "frame/ConfigFileManager.h"
 #include "frame/FileSystemObject.h"
+#include "frame/InstallationLock.h"
 #include "frame/PatchesManager.h"
 #include "frame/guiManager.h"
 #include "platform/platform.h"
@@ -66,6 +67,7 @@ private:
     daoInstaller dao_;
     PatchesManager patches_;
     std::string installDir_;
+    InstallationLock lock_;
     std::string configFileName_;
     std::string installMode_;
     std::string dbPath_;

@@ -48,19 +48,31 @@ bool ParseActionCode(const std::string& field, std::int16_t& code) {
     return true;
 }
 
-void RejectFieldCount(platform::Services& services, const std::string& message) {
+void RejectFieldCount(platform::Services& services, const std::string& message,
+                      std::int32_t exitCode) {
     services.messageBoxes.showMessage(message, messageCaption, platform::MessageIcon::none);
-    services.console.exitProcess(0);
+    services.console.exitProcess(exitCode);
 }
 
-std::int32_t WindowHandleField(platform::Services& services, const Args& args, std::size_t index) {
+bool ReadWindowHandle(const Args& args, std::size_t index, std::int32_t& handle) {
     long long value = 0;
     if (index >= args.size() ||
         !parseWhole(args[index], std::numeric_limits<std::int32_t>::min(),
                     std::numeric_limits<std::int32_t>::max(), value))
-        RejectFieldCount(services, "Parameter " + std::to_string(index) +
-                                       " must be a window handle (a decimal number)!");
-    return static_cast<std::int32_t>(value);
+        return false;
+    handle = static_cast<std::int32_t>(value);
+    return true;
+}
+
+std::int32_t WindowHandleField(platform::Services& services, const Args& args, std::size_t index,
+                               std::int32_t exitCode) {
+    std::int32_t handle = 0;
+    if (!ReadWindowHandle(args, index, handle))
+        RejectFieldCount(
+            services,
+            "Parameter " + std::to_string(index) + " must be a window handle (a decimal number)!",
+            exitCode);
+    return handle;
 }
 
 std::array<std::int32_t, 6> WindowHandleFields(platform::Services& services, const Args& args,

@@ -19,13 +19,18 @@ Args SplitArgumentLine(const std::string& line);
 // digits. Anything else, or a value outside 16 bits, is no code.
 bool ParseActionCode(const std::string& field, std::int16_t& code);
 
-// Shows the action's field-count message and ends the program with code 0:
-// nothing has been touched yet.
-[[noreturn]] void RejectFieldCount(platform::Services& services, const std::string& message);
+// Shows the action's field-count message and ends the program with the code
+// (0 unless the action's answer says otherwise): nothing has been touched yet.
+[[noreturn]] void RejectFieldCount(platform::Services& services, const std::string& message,
+                                   std::int32_t exitCode = 0);
+
+// A window-handle field as a 32-bit number; false when it is not one.
+bool ReadWindowHandle(const Args& args, std::size_t index, std::int32_t& handle);
 
 // A window-handle field as a 32-bit number; a field that is not one ends the
-// program as a wrong field count does.
-std::int32_t WindowHandleField(platform::Services& services, const Args& args, std::size_t index);
+// program as a wrong field count does, with the code given.
+std::int32_t WindowHandleField(platform::Services& services, const Args& args, std::size_t index,
+                               std::int32_t exitCode = 0);
 
 // The six handles of the installer page (Next, Back, Cancel, action label,
 // progress bar, log) from field `first` on, read in this order: the first

@@ -65,14 +65,15 @@ std::int32_t ConfigFileManager::SetConfigParams(const std::string& fileName,
                                                 const std::vector<std::string>& paramsToUncomment,
                                                 const std::vector<std::string>& paramsToComment,
                                                 const std::vector<std::string>& paramsToSet) {
-    return editSettings(fileName, paramsToUncomment, paramsToComment, paramsToSet, false);
+    return editSettings(fileName, paramsToUncomment, paramsToComment, paramsToSet, false,
+                        platform::AtLink::replaceLink);
 }
 
 std::int32_t ConfigFileManager::editSettings(const std::string& fileName,
                                              const std::vector<std::string>& paramsToUncomment,
                                              const std::vector<std::string>& paramsToComment,
                                              const std::vector<std::string>& paramsToSet,
-                                             bool ownerOnly) {
+                                             bool ownerOnly, platform::AtLink atLink) {
     // A key without its value is the script runtime's "Subscript out of range",
     // met before anything is written.
     if (paramsToSet.size() % 2 != 0) return subscriptOutOfRange;
@@ -85,7 +86,10 @@ std::int32_t ConfigFileManager::editSettings(const std::string& fileName,
         for (std::size_t i = 0; i < paramsToSet.size(); i += 2)
             text = SetKeyValue(text, paramsToSet[i], paramsToSet[i + 1]);
         // A failure half-way (disk full, a killed process) never leaves the file truncated.
-        files().ReplaceContent(fileName, text, ownerOnly);
+        if (atLink == platform::AtLink::replaceLink)
+            files().ReplaceFile(fileName, text, ownerOnly);
+        else
+            files().ReplaceContent(fileName, text, ownerOnly);
         return 0;
     } catch (const FailureRecord& failure) {
         return failure.number;
@@ -100,7 +104,8 @@ std::int32_t ConfigFileManager::SetHarvellaConfigParams(const std::string& confi
     // The file then holds the product user's password: only its owner may read it.
     return editSettings(
         configFile, {}, {},
-        {"DBdriver", dbDriver, "DBurl", dbURL, "DBuser", dbUser, "DBpassword", dbPassword}, true);
+        {"DBdriver", dbDriver, "DBurl", dbURL, "DBuser", dbUser, "DBpassword", dbPassword}, true,
+        platform::AtLink::writeThrough);
 }
 
 std::string ConfigFileManager::getPropertyValue(const std::string& fileName,
@@ -156,7 +161,7 @@ std::string ConfigFileManager::GetRootPwdFromConfig(const std::string& rootPwdCo
 
 void ConfigFileManager::WriteRootPwdInConfig(const std::string& rootPwdConfigFileName,
                                              const std::string& rootPwdString) {
-    files().ReplaceContent(rootPwdConfigFileName, rootPwdString + lineBreak, true);
+    files().ReplaceFile(rootPwdConfigFileName, rootPwdString + lineBreak, true);
 }
 
 std::string ConfigFileManager::StageRootPwdInConfig(const std::string& rootPwdConfigFileName,

@@ -16,7 +16,8 @@ public:
 
     // Re-enables, comments out and sets keys; `paramsToSet` is key, value, key,
     // value, ... The error number that stopped the edit, 0 on success; the
-    // file keeps its old content on every failure.
+    // file keeps its old content on every failure. It edits the MySQL option
+    // file: a link at the path is replaced, never written through.
     std::int32_t SetConfigParams(const std::string& fileName,
                                  const std::vector<std::string>& paramsToUncomment,
                                  const std::vector<std::string>& paramsToComment,
@@ -41,7 +42,9 @@ public:
     // "" when the file is missing or the line is shorter than 18 characters.
     std::string GetRootPwdFromConfig(const std::string& rootPwdConfigFileName);
     // Writes the padded line and CR LF, readable by the owner only; raises the
-    // file error, and the old file stays as it was on failure.
+    // file error, and the old file stays as it was on failure. The file lies in
+    // the server's data folder, where its account may plant a link: a link
+    // there is replaced, never written through.
     void WriteRootPwdInConfig(const std::string& rootPwdConfigFileName,
                               const std::string& rootPwdString);
 
@@ -58,7 +61,8 @@ private:
     std::int32_t editSettings(const std::string& fileName,
                               const std::vector<std::string>& paramsToUncomment,
                               const std::vector<std::string>& paramsToComment,
-                              const std::vector<std::string>& paramsToSet, bool ownerOnly);
+                              const std::vector<std::string>& paramsToSet, bool ownerOnly,
+                              platform::AtLink atLink);
 
     FileSystemObject* fileObject_ = nullptr;
 };

@@ -7,6 +7,11 @@ namespace {
 constexpr std::chrono::milliseconds handlerSlice{20};
 }
 
+std::string OutputOrLaunchFailure(int exitCode, const std::string& errText,
+                                  const std::string& outText) {
+    return exitCode == execCmdLaunchFailed ? errText : outText;
+}
+
 std::string GetSystemErrorText(platform::SystemErrors& errors, platform::ErrorCode code) {
     return errors.text(code == 0 ? errors.lastError() : code);
 }

@@ -17,6 +17,11 @@ constexpr int execCmdLaunchFailed = -1000;
 int ExecCmd(platform::Services& services, const std::string& commandLine, std::string& errText,
             std::string& outText, IWaitTimeoutHandler* handler = nullptr);
 
+// What a program whose standard output reports its failure said: that
+// output, or the reason the runner gave when the program never started.
+std::string OutputOrLaunchFailure(int exitCode, const std::string& errText,
+                                  const std::string& outText);
+
 // The system's message for a Windows error number (0: the last error).
 std::string GetSystemErrorText(platform::SystemErrors& errors, platform::ErrorCode code);
 

@@ -65,7 +65,12 @@ void FileSystemObject::CreateNew(const std::string& path, const std::string& tex
 
 void FileSystemObject::ReplaceContent(const std::string& path, const std::string& text,
                                       bool ownerOnly) {
-    raiseOn(files_.replaceFileContent(path, text, ownerOnly), path);
+    raiseOn(files_.replaceFileContent(path, text, ownerOnly, platform::AtLink::writeThrough), path);
+}
+
+void FileSystemObject::ReplaceFile(const std::string& path, const std::string& text,
+                                   bool ownerOnly) {
+    raiseOn(files_.replaceFileContent(path, text, ownerOnly, platform::AtLink::replaceLink), path);
 }
 
 void FileSystemObject::DeleteFile(const std::string& path) {
@@ -74,6 +79,10 @@ void FileSystemObject::DeleteFile(const std::string& path) {
 
 void FileSystemObject::DeleteFolder(const std::string& path) {
     raiseOn(files_.deleteFolder(path), path);
+}
+
+std::string FileSystemObject::FirstLinkUnder(const std::string& folder) {
+    return valueOrRaise(files_.firstLinkUnder(folder), folder);
 }
 
 void FileSystemObject::MoveFolder(const std::string& from, const std::string& to) {

@@ -29,9 +29,16 @@ public:
     // owner from the first byte. Raises "File already exists" when it does.
     void CreateNew(const std::string& path, const std::string& text);
     // New content that no reader sees half-written; `ownerOnly` for a secret.
+    // A link at the path leads to the file that gets it.
     void ReplaceContent(const std::string& path, const std::string& text, bool ownerOnly);
+    // The same for a file in a folder where someone else may plant links (the
+    // MySQL folder, whose data folder the server's account owns): a link at
+    // the path is replaced, never written through.
+    void ReplaceFile(const std::string& path, const std::string& text, bool ownerOnly);
     void DeleteFile(const std::string& path);
     void DeleteFolder(const std::string& path);
+    // The first link anywhere under the folder, "" when there is none.
+    std::string FirstLinkUnder(const std::string& folder);
     void MoveFolder(const std::string& from, const std::string& to);
     void CreateFolder(const std::string& path);
     std::vector<std::string> ListFiles(const std::string& folder);

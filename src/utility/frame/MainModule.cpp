@@ -17,7 +17,7 @@ int Main(platform::Services& services) {
     if (!ParseActionCode(args[0], code)) return 0;
     const ActionEntry* action = FindAction(code);
     if (action == nullptr) return 0;
-    action->run(services, args, argsQty);
+    RunAction(services, *action, args, argsQty);
     return 0;
 }
 

@@ -73,13 +73,14 @@ void guiManager::AddRichEditText(const std::string& textToAdd) {
     // A start of -1 drops any selection and leaves the caret after the last insertion.
     services_.windows.send(richEdit_, platform::wm::setSelection, static_cast<std::uintptr_t>(-1),
                            0);
-    services_.windows.sendText(richEdit_, platform::wm::replaceSelection, 0, textToAdd + "\r");
+    services_.windows.sendText(richEdit_, platform::wm::replaceSelection, 0,
+                               shown(textToAdd) + "\r");
 }
 
 void guiManager::UpdateCurrentAction(const std::string& actionDescr) {
-    AddRichEditText(MakeRTFStr(actionDescr, false));
-    if (actionLabel_ > 0)
-        services_.windows.sendText(actionLabel_, platform::wm::setText, 0, actionDescr);
+    const std::string text = shown(actionDescr);
+    AddRichEditText(MakeRTFStr(text, false));
+    if (actionLabel_ > 0) services_.windows.sendText(actionLabel_, platform::wm::setText, 0, text);
 }
 
 void guiManager::SetButtonStatusSuccess() {
@@ -97,7 +98,7 @@ void guiManager::SetButtonStatusFailed(bool enableBack) {
 void guiManager::die(const std::string& action, const std::string& msg, bool enableBack,
                      bool endAtFinish) {
     const std::string text =
-        "Failed to " + action + " database due to the following reason: " + msg + "\r\n";
+        shown("Failed to " + action + " database due to the following reason: " + msg + "\r\n");
     AddRichEditText(MakeRTFStr(text, true));
     SetButtonStatusFailed(enableBack);
     if (endAtFinish) services_.console.exitProcess(0);
@@ -108,7 +109,7 @@ void guiManager::dieAndReturnError(const std::string& action, const std::string&
                                    bool enableBack) {
     die(action, msg, enableBack, false);
     GenerateNextBtnClickEvent();
-    ExitWithCode(services_, exitCode, msgToOutput);
+    ExitWithCode(services_, exitCode, shown(msgToOutput));
 }
 
 void guiManager::UpdateGUIOnSuccess(const std::string& action) {
@@ -126,6 +127,20 @@ void guiManager::GenerateNextBtnClickEvent() {
     const auto wParam =
         static_cast<std::uint32_t>(makeLong(identifier, platform::wm::buttonClicked));
     services_.windows.post(page, platform::wm::command, wParam, nextBtn_);
+}
+
+void guiManager::HideSecret(const std::string& secret) {
+    if (!secret.empty()) secrets_.push_back(secret);
+}
+
+std::string guiManager::shown(std::string text) const {
+    for (const std::string& secret : secrets_) {
+        const std::string mask(secret.size(), '*');
+        for (auto at = text.find(secret); at != std::string::npos;
+             at = text.find(secret, at + mask.size()))
+            text.replace(at, secret.size(), mask);
+    }
+    return text;
 }
 
 void guiManager::DebugMsg(const std::string&) {}

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -46,6 +47,11 @@ public:
     // Posted, not sent: the installer handles the click after our current call.
     void GenerateNextBtnClickEvent();
 
+    // A password the utility uses: from now on every text shown on the page
+    // or written to standard output has it replaced by asterisks (a client's
+    // error may repeat the statement that set it).
+    void HideSecret(const std::string& secret);
+
     void DebugMsg(const std::string& msg);
     // Standard output is reserved for the result text, so this goes to standard error.
     void ConsolePrint(const std::string& MsgOut);
@@ -53,6 +59,8 @@ public:
 private:
     void setWindowEnabled(platform::WindowHandle handle, bool enable);
     static std::int32_t makeLong(std::int32_t low, std::int32_t high);
+    // The text with every hidden secret masked.
+    std::string shown(std::string text) const;
 
     platform::Services& services_;
     platform::WindowHandle nextBtn_ = 0;
@@ -61,6 +69,7 @@ private:
     platform::WindowHandle progressBar_ = 0;
     platform::WindowHandle actionLabel_ = 0;
     platform::WindowHandle richEdit_ = 0;
+    std::vector<std::string> secrets_;
 };
 
 }  // namespace Quimbo

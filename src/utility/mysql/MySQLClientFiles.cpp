@@ -36,6 +36,7 @@ std::string ClientOptionsText(const MySQLConnection& connection) {
     appendSetting(text, "user", connection.user);
     appendSetting(text, "password", connection.password);
     appendSetting(text, "database", connection.database);
+    appendSetting(text, "connect-timeout", std::to_string(connectTimeoutSeconds));
     return text;
 }
 
@@ -44,13 +45,17 @@ std::string ClientCommandLine(const platform::Conventions& conventions,
     const auto word = [&](const std::string& value) { return CommandFileWord(conventions, value); };
     // --defaults-file must stand first: the client reads no option before it.
     return word(clientPath) + " --defaults-file=" + word(files.options) +
-           " --default-character-set=utf8 -B -f " + " 1> " + word(files.output) + " 2> " +
-           word(files.error) + " < " + word(files.script);
+           " --default-character-set=utf8 -B -f  2> " + word(files.error) + " < " +
+           word(files.script);
 }
 
 std::string ClientCommandFileText(const platform::Conventions& conventions, unsigned ansiCodePage,
                                   const std::string& clientLine) {
-    return CommandFileText(conventions, " " + std::to_string(ansiCodePage), clientLine);
+    if (conventions.commandFileKind == platform::CommandFileKind::shellScript)
+        return CommandFileText(conventions, ansiCodePage, clientLine);
+    // "@" keeps cmd from echoing a line; CHCP's own message goes to NUL.
+    return "@CHCP  " + std::to_string(ansiCodePage) + " >NUL" + conventions.commandFileLineBreak +
+           "@" + clientLine;
 }
 
 }  // namespace Quimbo

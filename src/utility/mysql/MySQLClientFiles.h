@@ -17,8 +17,10 @@ struct MySQLConnection {
 };
 
 // The temporary files of one client run.
+// The client's rows are not among them: they come through the runner's pipe,
+// so that an answer that cannot be written (a full temporary folder) is never
+// read as an empty one.
 struct ClientRunFiles {
-    std::string output;
     std::string error;
     std::string command;
     std::string options;
@@ -32,18 +34,24 @@ struct ClientRunFiles {
 // the line and start another setting, is written as \n or \r.
 std::string OptionFileValue(const std::string& value);
 
-// "[client]" and one LF-ended line per non-empty connection value. The
-// password lives only here, never on a command line.
+// Seconds a client waits for the server's greeting: a server that accepts
+// connections but never answers (stopped, frozen) must not hold the
+// installer for ever.
+constexpr int connectTimeoutSeconds = 20;
+
+// "[client]" and one LF-ended line per non-empty connection value, then the
+// connect time-out. The password lives only here, never on a command line.
 std::string ClientOptionsText(const MySQLConnection& connection);
 
 // The client line of the command file: batch mode, go on after a failing
-// statement, standard streams redirected into the run's files. Every path is
-// a literal word of the command file; one that cannot be raises.
+// statement, standard error and input redirected to the run's files. Every
+// path is a literal word of the command file; one that cannot be raises.
 std::string ClientCommandLine(const platform::Conventions& conventions,
                               const std::string& clientPath, const ClientRunFiles& files);
 
 // The command file: the console switched to the ANSI code page (written with a
-// leading sign blank, "CHCP  1252") where the system has one, then the client line.
+// leading sign blank, "CHCP  1252") where the system has one, then the client
+// line. cmd prints nothing of its own: its standard output is the client's rows.
 std::string ClientCommandFileText(const platform::Conventions& conventions, unsigned ansiCodePage,
                                   const std::string& clientLine);
 

@@ -9,6 +9,7 @@
 #include "frame/ConfigFileManager.h"
 #include "frame/FailureRecord.h"
 #include "frame/FileSystemObject.h"
+#include "frame/InstallationLock.h"
 #include "frame/PatchesManager.h"
 #include "frame/guiManager.h"
 #include "platform/platform.h"
@@ -29,7 +30,8 @@ public:
     // "Uninstall" returns without a report. A failure ends the process with
     // its number as exit code.
     void MakeDBAction();
-    // Stops the server by shutdown (its failure ignored), then reports.
+    // Stops the server by shutdown, or by the service when the shutdown
+    // fails (a failure of both ignored), then reports.
     [[noreturn]] void FailAction(const std::string& message, std::int32_t number,
                                  const std::string& details);
     [[noreturn]] void ReportFailure(const std::string& message, std::int32_t number,
@@ -85,7 +87,10 @@ private:
     // it; the password file is written before the server takes the password,
     // so no path leaves the server with a password that no file holds.
     void SetRootPassword();
-    bool CheckHarvellaUser(const std::string& rootPassword, bool showLabel);
+    // Whether the product user logs in with its stored password; unknown
+    // when the server could not answer.
+    enum class UserCheck { logsIn, refused, unknown };
+    UserCheck CheckHarvellaUser(const std::string& rootPassword, bool showLabel);
     void LoadDBSettingsFromConfig();
     void SaveDBConfiguration();
     void removeAnonymousAccounts();
@@ -103,7 +108,10 @@ private:
     // script failure of a database whose files went behind the server's back
     // is tried once more.
     void RecreateHarvellaDatabase(const std::string& rootPassword, bool allowRecovery);
+    // The password of the root password file; hidden from every text shown.
     std::string storedRootPassword();
+    // Sets the product user's password, hidden from every text shown.
+    void setProductPassword(const std::string& password);
     void logLine(const std::string& text);
     MySQLConnection asProductUser(const std::string& database) const;
 
@@ -119,9 +127,11 @@ private:
     // The first port from `startPort` on that the port tool finds free on
     // every address.
     std::int16_t FindFreeMySQLPort(const std::string& portTool, std::int16_t startPort);
-    // Unpacks the package into the installation folder and makes its top
-    // folder the MySQL folder; a half-unpacked package is removed.
+    // Unpacks the package into a folder of its own in the installation folder
+    // and makes its top folder the MySQL folder; a package holding a link is
+    // refused, and nothing else of it stays.
     void UnzipMySQL();
+    std::string unpackingFolder() const;
     // Writes the option file, or sets the port in the one there and comments
     // out the binary log.
     void ConfigureMySQL();
@@ -157,6 +167,7 @@ private:
     std::string dumpFilePath_;
     bool hasPrevVersion_ = false;
     bool repairKeep_ = false;
+    InstallationLock lock_;
 };
 
 }  // namespace Quimbo

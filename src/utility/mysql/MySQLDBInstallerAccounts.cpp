@@ -59,6 +59,7 @@ void MySQLDBInstaller::SetRootPassword() {
     window_.UpdateCurrentAction("Setting root password");
     const std::string stored = RandomLetters(services_.random, storedRootPasswordLength);
     const std::string password = UnpadPassword(stored);
+    window_.HideSecret(password);
     const std::string file = settings_.GetMySQLRootPwdFile();
     const std::string staged =
         asRootPasswordFailure([&] { return configuration_.StageRootPwdInConfig(file, stored); });
@@ -116,22 +117,26 @@ void MySQLDBInstaller::setServerRootPassword(const std::string& password,
     }
 }
 
-bool MySQLDBInstaller::CheckHarvellaUser(const std::string& rootPassword, bool showLabel) {
+MySQLDBInstaller::UserCheck MySQLDBInstaller::CheckHarvellaUser(const std::string& rootPassword,
+                                                                bool showLabel) {
     if (showLabel) window_.UpdateCurrentAction("Checking Harvella user");
     MySQLResultSet result = client_.sqlExec(
         connection("mysql", rootUser, rootPassword),
         "SELECT COUNT(1) FROM user WHERE user='" + sqlText(settings_.GetMySQLHarvellaUserName()) +
             "' " + " AND password=password('" + sqlText(settings_.GetMySQLHarvellaUserPwd()) +
             "');");
-    const bool logsIn = countAboveZero(result);
+    const auto count = MySQLManager::sqlHasErrors(result)
+                           ? std::nullopt
+                           : MySQLManager::sqlGet(MySQLManager::sqlNext(result), 0);
     MySQLManager::sqlClose(result);
     ForwardProgress(5);
-    return logsIn;
+    if (!count) return UserCheck::unknown;
+    return *count != "0" ? UserCheck::logsIn : UserCheck::refused;
 }
 
 void MySQLDBInstaller::LoadDBSettingsFromConfig() {
     const std::string configFile = settings_.GetHarvellaConfigFile();
-    settings_.SetMySQLHarvellaUserPwd(configuration_.getPropertyValue(configFile, "DBpassword"));
+    setProductPassword(configuration_.getPropertyValue(configFile, "DBpassword"));
     settings_.SetMySQLPort(configuration_.getMySQLPort(configFile, settings_.GetMySQLConfigFile()));
 }
 

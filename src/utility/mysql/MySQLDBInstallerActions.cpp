@@ -4,6 +4,7 @@
 #include "MySQLDBInstaller.h"
 #include "MySQLFailureNumbers.h"
 #include "MySQLFailureReport.h"
+#include "frame/InstallationLock.h"
 #include "frame/StringFuncsModule.h"
 
 namespace Quimbo {
@@ -20,7 +21,14 @@ void MySQLDBInstaller::MakeDBAction() {
     const std::string withDumpMarker = "WithDump";
     const bool withDump = actionWord_.find(withDumpMarker) != std::string::npos;
     if (withDump) actionWord_ = withoutEvery(actionWord_, withDumpMarker);
-    dbActionWord_ = "create";
+    dbActionWord_ = actionWord_ == "ReinstallHarvellaDB" ? "update" : "create";
+    const std::string installation = settings_.GetInstallationDir();
+    // Refused before anything is touched, and without the stop of a failed
+    // run: the server belongs to the run that holds the installation.
+    if (!lock_.Take(services_, installation)) {
+        const std::string message = InstallationLock::BusyMessage(installation);
+        ReportFailure(message, installationBusy, message);
+    }
     try {
         if (actionWord_ == "InstallMySQL") {
             SetProgressTotal(100);
@@ -32,7 +40,6 @@ void MySQLDBInstaller::MakeDBAction() {
             UninstallFlow(withDump);
             InstallFlow();
         } else if (actionWord_ == "ReinstallHarvellaDB") {
-            dbActionWord_ = "update";
             SetProgressTotal(50);
             SetEnableBack(true);
             UpdateDatabaseFlow(withDump);
@@ -59,6 +66,12 @@ void MySQLDBInstaller::FailAction(const std::string& message, std::int32_t numbe
     try {
         StopMySQLServiceStep(false, true);
     } catch (const FailureRecord&) {
+        // A stored root password the server refuses cannot shut it down;
+        // the service stop still leaves it stopped.
+        try {
+            StopMySQLServiceStep(false, false);
+        } catch (const FailureRecord&) {
+        }
     }
     ReportFailure(message, number, details);
 }
@@ -69,7 +82,7 @@ void MySQLDBInstaller::ReportFailure(const std::string& message, std::int32_t nu
 }
 
 void MySQLDBInstaller::InstallFlow() {
-    settings_.SetMySQLHarvellaUserPwd(RandomLetters(services_.random, productPasswordLength));
+    setProductPassword(RandomLetters(services_.random, productPasswordLength));
     settings_.SetMySQLPort(FindFreeMySQLPort(portTool_, firstMySQLPort));
     UnzipMySQL();
     ConfigureMySQL();
@@ -90,8 +103,12 @@ void MySQLDBInstaller::UpdateDatabaseFlow(bool withDump) {
         CreateDumpsFolder();
         DumpHarvellaDatabase(rootPassword);
     }
-    if (!CheckHarvellaUser(rootPassword, true))
-        settings_.SetMySQLHarvellaUserPwd(RandomLetters(services_.random, productPasswordLength));
+    // A check the server could not answer changes no account: the stored
+    // password is granted again, so that the configuration keeps working.
+    const UserCheck user = CheckHarvellaUser(rootPassword, true);
+    if (user == UserCheck::refused ||
+        (user == UserCheck::unknown && settings_.GetMySQLHarvellaUserPwd().empty()))
+        setProductPassword(RandomLetters(services_.random, productPasswordLength));
     RecreateHarvellaDatabase(rootPassword, true);
     SaveDBConfiguration();
     StopMySQLServiceStep(false, false);
@@ -114,7 +131,15 @@ void MySQLDBInstaller::UninstallFlow(bool withDump) {
 }
 
 std::string MySQLDBInstaller::storedRootPassword() {
-    return configuration_.GetRootPwdFromConfig(settings_.GetMySQLRootPwdFile());
+    const std::string password =
+        configuration_.GetRootPwdFromConfig(settings_.GetMySQLRootPwdFile());
+    window_.HideSecret(password);
+    return password;
+}
+
+void MySQLDBInstaller::setProductPassword(const std::string& password) {
+    settings_.SetMySQLHarvellaUserPwd(password);
+    window_.HideSecret(password);
 }
 
 }  // namespace Quimbo

@@ -15,6 +15,9 @@ namespace {
 using namespace mysqlfailure;
 
 constexpr int portCandidates = 1000;
+// Inside the installation folder: moving the server from there into place
+// never crosses a volume.
+const char* const unpackingFolderName = "Quimbo.unpacking";
 // Ports are kept in 16 signed bits.
 constexpr int highestPort = 32767;
 
@@ -67,27 +70,43 @@ std::int16_t MySQLDBInstaller::FindFreeMySQLPort(const std::string& portTool,
     throw FailureRecord{noFreePort, "find avaible port to install MySQL.", ""};
 }
 
+std::string MySQLDBInstaller::unpackingFolder() const {
+    return fileSystem_.BuildPath(settings_.GetInstallationDir(), unpackingFolderName);
+}
+
 void MySQLDBInstaller::UnzipMySQL() {
     window_.UpdateCurrentAction("Unzipping MySQL");
     const std::string source = "unzip MySQL";
     requireInside(packageFolderName_, unzipFailed, source);
     requireInside(settings_.GetMySQLFolderName(), moveFailed, source);
-    const std::string installation = settings_.GetInstallationDir();
-    const std::string unpacked = installation + fileSystem_.Separator() + packageFolderName_;
+    // The package is unpacked into a folder of its own, which goes whatever
+    // happens: what else the package held (other folders, entries with
+    // absolute paths) and what a killed run left go with it.
+    const std::string work = unpackingFolder();
+    const std::string unpacked = fileSystem_.BuildPath(work, packageFolderName_);
     const std::string mySQLFolder = settings_.GetMySQLFolder();
     try {
-        asStep(unzipFailed, source,
-               [&] { client_.UnzipMySQLPackage(unzipUtil_, mySQLPackage_, installation); });
+        asStep(unzipFailed, source, [&] {
+            if (fileSystem_.FolderExists(work)) fileSystem_.DeleteFolder(work);
+            fileSystem_.CreateFolder(work);
+            client_.UnzipMySQLPackage(unzipUtil_, mySQLPackage_, work);
+            // A link would let the option file's edits, and every write of
+            // ours into the MySQL folder, land outside the installation.
+            const std::string link = fileSystem_.FirstLinkUnder(work);
+            if (!link.empty())
+                throw FailureRecord{unzipFailed, "",
+                                    "The MySQL package holds a link (" + link +
+                                        "); a package must hold only files and folders."};
+        });
         asStep(moveFailed, source, [&] {
-            // A package whose folder has the MySQL folder's name is unpacked in place.
-            if (unpacked == mySQLFolder) return;
             if (fileSystem_.FolderExists(mySQLFolder)) fileSystem_.DeleteFolder(mySQLFolder);
             fileSystem_.MoveFolder(unpacked, mySQLFolder);
         });
     } catch (const FailureRecord&) {
-        if (fileSystem_.FolderExists(unpacked)) DeleteFolderQuietly(unpacked, fileSystem_);
+        DeleteFolderQuietly(work, fileSystem_);
         throw;
     }
+    DeleteFolderQuietly(work, fileSystem_);
     ForwardProgress(40);
 }
 
@@ -96,10 +115,10 @@ void MySQLDBInstaller::ConfigureMySQL() {
     const std::string file = settings_.GetMySQLConfigFile();
     const std::string port = std::to_string(settings_.getMySQLPort());
     if (!fileSystem_.FileExists(file)) {
-        fileSystem_.WriteAll(file,
-                             "[mysqld]\r\nsql_mode=NO_ENGINE_SUBSTITUTION,STRICT_TRANS_TABLES\r\n"
-                             "port=" +
-                                 port + "\r\n");
+        const std::string options =
+            "[mysqld]\r\nsql_mode=NO_ENGINE_SUBSTITUTION,STRICT_TRANS_TABLES\r\nport=" + port +
+            "\r\n";
+        fileSystem_.ReplaceFile(file, options, false);
     } else if (configuration_.SetConfigParams(file, {}, {"log-bin", "binlog_format"},
                                               {"port", port}) != 0) {
         throw FailureRecord{configFailed, "config MySQL", ""};
@@ -115,7 +134,8 @@ void MySQLDBInstaller::InitMySQLDataCatalog() {
         " --initialize-insecure --user=mysql";
     std::string errText, outText;
     const int exitCode = ExecCmd(services_, command, errText, outText);
-    if (exitCode != 0) throw FailureRecord{exitCode, "", outText};
+    if (exitCode != 0)
+        throw FailureRecord{exitCode, "", OutputOrLaunchFailure(exitCode, errText, outText)};
 }
 
 void MySQLDBInstaller::InstallMySQLServiceStep() {
@@ -162,6 +182,9 @@ void MySQLDBInstaller::RemoveMySQLFolderStep() {
     const std::string folder = settings_.GetMySQLFolder();
     asStep(removeFolderFailed, source, [&] {
         if (fileSystem_.FolderExists(folder)) fileSystem_.DeleteFolder(folder);
+        // What a run killed while unpacking left.
+        if (fileSystem_.FolderExists(unpackingFolder()))
+            fileSystem_.DeleteFolder(unpackingFolder());
     });
     ForwardProgress(20);
 }

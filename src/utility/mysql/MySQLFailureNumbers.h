@@ -4,7 +4,7 @@
 namespace Quimbo {
 
 // The numbers with which the MySQL installer's steps fail; each reaches the
-// installer as the exit code. 2012 and 2018 are not used.
+// installer as the exit code. 2012 is not used.
 namespace mysqlfailure {
 constexpr std::int32_t noFreePort = 2000;
 constexpr std::int32_t unzipFailed = 2001;
@@ -23,6 +23,8 @@ constexpr std::int32_t removeServiceFailed = 2014;
 constexpr std::int32_t removeFolderFailed = 2015;
 constexpr std::int32_t dropFailed = 2016;
 constexpr std::int32_t startBeforeDumpFailed = 2017;
+// Another run holds the installation.
+constexpr std::int32_t installationBusy = 2018;
 constexpr std::int32_t notEnoughDumpSpace = 2019;
 }  // namespace mysqlfailure
 

@@ -51,22 +51,21 @@ MySQLResultSet MySQLManager::sqlExecFile(const MySQLConnection& connection,
     if (!fso.FileExists(sqlQueryFile))
         return MySQLResultSet::failed("Failed to execute mysql command. File " + sqlQueryFile +
                                       " is not found.");
-    TemporaryFiles temporaries(fso), unreadOutput(fso);
+    TemporaryFiles temporaries(fso);
     ClientRunFiles files;
     files.script = sqlQueryFile;
-    // The client's streams go into files made here, which only we may read:
-    // the error file repeats a failing statement, passwords included.
-    files.output = unreadOutput.add(CreateTempFile(fso));
+    // The client's errors go into a file made here, which only we may read:
+    // it repeats a failing statement, passwords included.
     files.error = temporaries.add(CreateTempFile(fso));
     files.options = temporaries.add(CreateTempFile(fso, "", ClientOptionsText(connection)));
     files.command = temporaries.add(CreateTempFile(
         fso, services_.conventions.commandFileSuffix,
         ClientCommandFileText(services_.conventions, services_.codePages.ansiCodePage(),
                               ClientCommandLine(services_.conventions, client, files))));
-    return runClient(files, unreadOutput);
+    return runClient(files);
 }
 
-MySQLResultSet MySQLManager::runClient(const ClientRunFiles& files, TemporaryFiles& unreadOutput) {
+MySQLResultSet MySQLManager::runClient(const ClientRunFiles& files) {
     FileSystemObject& fso = *fileObject_;
 
     int exitCode = execCmdLaunchFailed;
@@ -89,14 +88,7 @@ MySQLResultSet MySQLManager::runClient(const ClientRunFiles& files, TemporaryFil
         clientErrors = "The MySQL client ended with exit code " + std::to_string(exitCode) + ".";
     if (!clientErrors.empty()) return MySQLResultSet::failed(clientErrors);
 
-    std::string output;
-    try {
-        output = fso.ReadAll(files.output);
-    } catch (const FailureRecord& failure) {
-        return MySQLResultSet::failed(failure.description);
-    }
-    unreadOutput.release();
-    MySQLResultSet result(fso, files.output, std::move(output));
+    MySQLResultSet result(std::move(runnerOutput));
     // Batch mode prints the column names first.
     result.next();
     return result;

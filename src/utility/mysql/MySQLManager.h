@@ -14,10 +14,11 @@ namespace Quimbo {
 
 // Every statement and script reaches the MySQL server through the command-line
 // client of the managed installation, run through a generated command file
-// with its output and errors in temporary files; the utility links no client
-// library. Stateless between calls. Also dumps databases with mysqldump, and
-// unpacks, registers, starts, stops and removes the private server, deciding
-// by the service's state phrase, read afresh every time.
+// with its errors in a temporary file and its rows on the runner's pipe; the
+// utility links no client library. Stateless between calls. Also dumps
+// databases with mysqldump, and unpacks, registers, starts, stops and removes
+// the private server, deciding by the service's state phrase, read afresh
+// every time.
 class MySQLManager {
 public:
     explicit MySQLManager(platform::Services& services);
@@ -59,8 +60,8 @@ public:
     static std::string lz(int number);
 
     // Dumps the connection's database into `dumpFileName` (schema only unless
-    // `withData`). Raises the tool's exit code with its standard error as
-    // description, after deleting a partial dump.
+    // `withData`), a file only its owner may read. Raises the tool's exit code
+    // with its standard error as description, after deleting a partial dump.
     void DumpMySQLDatabase(const MySQLConnection& connection, const std::string& dumpFileName,
                            bool withData);
     // Bytes a dump of the connection's database is expected to take.
@@ -103,7 +104,7 @@ private:
     std::string fromConsole(const std::string& text);
 
     static std::string lowerCase(std::string text);
-    MySQLResultSet runClient(const ClientRunFiles& files, TemporaryFiles& unreadOutput);
+    MySQLResultSet runClient(const ClientRunFiles& files);
     MySQLResultSet showTablesIn(const std::string& dbName, const MySQLConnection& server);
     double tableDumpSize(const MySQLConnection& connection, const std::string& table);
 

@@ -50,6 +50,9 @@ void MySQLManager::DumpMySQLDatabase(const MySQLConnection& connection,
         " --port=" + QuoteArgument(connection.port) +
         " --single-transaction --skip-lock-tables --result-file=" + QuoteArgument(dumpFileName) +
         (withData ? "" : " --no-data");
+    // The dump holds the whole database: the tool writes into a file that
+    // only its owner may read, made here unless the caller made it.
+    if (!fso.FileExists(dumpFileName)) fso.CreateNew(dumpFileName, "");
     std::string errText, outText;
     const int exitCode = ExecMySQLTool(services_, fso, program(connection.mysqlHome, "mysqldump"),
                                        connection.password, arguments, errText, outText);

@@ -65,7 +65,7 @@ void MySQLManager::InstallMySQLService(const std::string& mySQLFolder,
                                 " --defaults-file=" + QuoteArgument(mySQLConfigFilePath);
     std::string errText, outText;
     const int exitCode = ExecCmd(services_, command, errText, outText);
-    if (exitCode != 0) throw raised(exitCode, outText);
+    if (exitCode != 0) throw raised(exitCode, OutputOrLaunchFailure(exitCode, errText, outText));
     if (lowerCase(outText).find(alreadyExists) == std::string::npos) return;
     if (!removeIfExists) throw raised(-1, outText);
     StopMySQLService(mySQLServiceName);
@@ -87,7 +87,7 @@ void MySQLManager::RemoveMySQLService(const std::string& mySQLFolder,
     const int exitCode =
         ExecCmd(services_, QuoteArgument(server) + " --remove " + QuoteArgument(mySQLServiceName),
                 errText, outText);
-    if (exitCode != 0) throw raised(exitCode, outText);
+    if (exitCode != 0) throw raised(exitCode, OutputOrLaunchFailure(exitCode, errText, outText));
     if (lowerCase(outText).find(failedToRemove) != std::string::npos) throw raised(-1, outText);
 }
 

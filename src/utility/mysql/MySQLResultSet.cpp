@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "frame/FileFuncsModule.h"
-
 namespace Quimbo {
 
 MySQLResultSet MySQLResultSet::failed(std::string error) {
@@ -12,31 +10,7 @@ MySQLResultSet MySQLResultSet::failed(std::string error) {
     return result;
 }
 
-MySQLResultSet::MySQLResultSet(FileSystemObject& fso, std::string outputPath, std::string output)
-    : fso_(&fso), outputPath_(std::move(outputPath)), reader_(true), output_(std::move(output)) {}
-
-MySQLResultSet::~MySQLResultSet() {
-    close();
-}
-
-MySQLResultSet::MySQLResultSet(MySQLResultSet&& other) noexcept {
-    *this = std::move(other);
-}
-
-MySQLResultSet& MySQLResultSet::operator=(MySQLResultSet&& other) noexcept {
-    if (this == &other) return *this;
-    close();
-    fso_ = other.fso_;
-    outputPath_ = std::move(other.outputPath_);
-    reader_ = other.reader_;
-    output_ = std::move(other.output_);
-    position_ = other.position_;
-    error_ = std::move(other.error_);
-    other.outputPath_.reset();
-    other.reader_ = false;
-    other.error_.reset();
-    return *this;
-}
+MySQLResultSet::MySQLResultSet(std::string output) : reader_(true), output_(std::move(output)) {}
 
 std::optional<std::string> MySQLResultSet::next() {
     if (!hasNext()) return std::nullopt;
@@ -53,8 +27,6 @@ void MySQLResultSet::close() {
     reader_ = false;
     output_.clear();
     position_ = 0;
-    if (outputPath_ && fso_) DeleteFileQuietly(*outputPath_, *fso_);
-    outputPath_.reset();
     error_.reset();
 }
 

@@ -2,24 +2,16 @@
 #include <optional>
 #include <string>
 
-#include "frame/FileSystemObject.h"
-
 namespace Quimbo {
 
-// What one client run hands back: the output file with a reader on its rows,
-// or the error text. Closing deletes the output file; a result set that goes
-// out of scope unclosed closes itself, so no output file outlives its reader.
+// What one client run hands back: the rows the client printed, read line by
+// line, or the error text.
 class MySQLResultSet {
 public:
     MySQLResultSet() = default;
     static MySQLResultSet failed(std::string error);
-    // `output` is the whole text of the output file at `outputPath`.
-    MySQLResultSet(FileSystemObject& fso, std::string outputPath, std::string output);
-    ~MySQLResultSet();
-    MySQLResultSet(MySQLResultSet&& other) noexcept;
-    MySQLResultSet& operator=(MySQLResultSet&& other) noexcept;
-    MySQLResultSet(const MySQLResultSet&) = delete;
-    MySQLResultSet& operator=(const MySQLResultSet&) = delete;
+    // `output` is everything the client printed on standard output.
+    explicit MySQLResultSet(std::string output);
 
     bool hasErrors() const { return error_ && !error_->empty(); }
     std::string error() const { return error_.value_or(""); }
@@ -29,8 +21,6 @@ public:
     void close();
 
 private:
-    FileSystemObject* fso_ = nullptr;
-    std::optional<std::string> outputPath_;
     bool reader_ = false;
     std::string output_;
     std::size_t position_ = 0;

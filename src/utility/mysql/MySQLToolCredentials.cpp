@@ -10,7 +10,9 @@ namespace Quimbo {
 std::string ToolCredentialsText(const std::string& password) {
     std::string text = "[client]\n";
     if (!password.empty()) text += "password=" + OptionFileValue(password) + "\n";
-    return text;
+    // Of the tools only mysqladmin knows a connect time-out, and an option a
+    // tool does not know in a group it reads is an error: this group is its own.
+    return text + "[mysqladmin]\nconnect-timeout=" + std::to_string(connectTimeoutSeconds) + "\n";
 }
 
 int ExecMySQLTool(platform::Services& services, FileSystemObject& fso, const std::string& toolPath,

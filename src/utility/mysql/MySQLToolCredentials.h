@@ -7,7 +7,8 @@
 namespace Quimbo {
 
 // The options file that hands a password to mysqldump, mysqlcheck or
-// mysqladmin: "[client]" and, when there is one, the password.
+// mysqladmin: "[client]" and, when there is one, the password; then
+// mysqladmin's connect time-out.
 std::string ToolCredentialsText(const std::string& password);
 
 // Runs a MySQL server tool with the password in a temporary options file that

@@ -39,11 +39,18 @@ void mySQLChecker::Initialize(Args& args, int& argsQty) {
 
 void mySQLChecker::MakeDBAction() {
     std::int32_t code = serverUnusable;
-    if (EnsureServiceRunning()) {
+    const bool rootMode = checkMode_ == rootPasswordMode;
+    // While another run holds the installation, its server is not ours to use.
+    if (lock_.Take(services_, settings_.GetInstallationDir()) && EnsureServiceRunning()) {
         const std::string rootPassword =
             configuration_.GetRootPwdFromConfig(settings_.GetMySQLRootPwdFile());
-        code = checkMode_ == rootPasswordMode ? CheckRootUserPassword(rootPassword)
-                                              : CheckDatabase(rootPassword);
+        try {
+            code = rootMode ? CheckRootUserPassword(rootPassword) : CheckDatabase(rootPassword);
+        } catch (const FailureRecord&) {
+            // The server could not be asked (no temporary file for the
+            // client, say): nothing is known to be usable.
+            code = rootMode ? databaseFaulty : serverUnusable;
+        }
     }
     window_.GenerateNextBtnClickEvent();
     ExitWithCode(services_, code, "");

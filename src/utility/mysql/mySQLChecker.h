@@ -7,6 +7,7 @@
 #include "frame/ActionArguments.h"
 #include "frame/ConfigFileManager.h"
 #include "frame/FileSystemObject.h"
+#include "frame/InstallationLock.h"
 #include "frame/guiManager.h"
 #include "platform/platform.h"
 
@@ -58,6 +59,7 @@ private:
     MySQLConfig settings_;
     ConfigFileManager configuration_;
     MySQLManager client_;
+    InstallationLock lock_;
 };
 
 }  // namespace Quimbo

@@ -1,5 +1,6 @@
 // The MySQL path's files on a full disk (a small tmpfs): the root password
-// file and a dump fail with their errors and lose nothing.
+// file and a dump fail with their errors and lose nothing, and a client's
+// answer is never lost to a full temporary folder.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -63,6 +64,17 @@ TEST_F(FullDisk, ADumpThatRunsOutOfRoomFailsWithTheToolsErrorAndLeavesNoPartialF
     EXPECT_NE(std::get<0>(raised), 0) << "a dump cut short passed for a whole one";
     EXPECT_NE(std::get<2>(raised).find("28"), std::string::npos) << std::get<2>(raised);
     EXPECT_FALSE(std::filesystem::exists(dump));
+}
+
+// Three pages: the statement, options and command files fit, nothing more.
+TEST_F(FullDisk, AnAnswerIsNeverLostToAFullTemporaryFolder) {
+    std::string tables;
+    for (int table = 0; table < 15; ++table)
+        tables += "create table t" + std::to_string(table) + " (id int);";
+    const std::string db = createDatabase(tables);
+    testsupport::SmallFileSystem temporaryFolder(temp.path(), 12);
+    ASSERT_TRUE(temporaryFolder.mounted()) << temporaryFolder.reason();
+    EXPECT_FALSE(manager->isDBempty(db, root())) << "15 tables read as an empty database";
 }
 
 }  // namespace

@@ -1,9 +1,14 @@
 // The client layer against the private MariaDB server, through Debian's
 // client installed under the MySQL names.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "support/MySQLServerTest.h"
 #include "support/SecretScan.h"
@@ -130,6 +135,36 @@ TEST_F(ClientLayer, ReadyMadeQueries) {
     std::map<std::string, std::string> vars;
     EXPECT_EQ(manager->getMySQLVariables(vars, root()), "");
     EXPECT_EQ(vars.at("port"), std::to_string(mariadbtest::testServer().port));
+}
+
+// A server that takes connections but never greets (stopped, frozen): the
+// client gives up after its connect time-out instead of waiting for ever.
+TEST_F(ClientLayer, AServerThatNeverAnswersIsGivenUpOnAfterTheConnectTimeOut) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(listener, 8), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    std::atomic<bool> answered{false}, serverWentAway{false};
+    // Without a time-out the client would wait for ever; closing the socket
+    // ends its wait, and the test then fails.
+    std::thread watchdog([&] {
+        for (int second = 0; second < 120 && !answered; ++second)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        if (!answered) serverWentAway = true;
+        ::shutdown(listener, SHUT_RDWR);
+    });
+    Quimbo::MySQLConnection frozen = root();
+    frozen.port = std::to_string(ntohs(address.sin_port));
+    const std::string error = manager->sqlExecUpdate(frozen, "select 1;");
+    answered = true;
+    watchdog.join();
+    ::close(listener);
+    EXPECT_FALSE(serverWentAway) << "the client waited until the server went away";
+    EXPECT_NE(error.find("reading initial communication packet"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -31,8 +31,17 @@ public:
         return real_.createNewFile(p, b);
     }
     platform::ErrorCode replaceFileContent(const std::string& p, const std::string& b,
-                                           bool ownerOnly) override {
-        return real_.replaceFileContent(p, b, ownerOnly);
+                                           bool ownerOnly, platform::AtLink atLink) override {
+        return real_.replaceFileContent(p, b, ownerOnly, atLink);
+    }
+    platform::Result<std::string> firstLinkUnder(const std::string& p) override {
+        return real_.firstLinkUnder(p);
+    }
+    platform::Result<std::string> finalPath(const std::string& p) override {
+        return real_.finalPath(p);
+    }
+    platform::Result<std::unique_ptr<platform::FileLock>> lockFile(const std::string& p) override {
+        return real_.lockFile(p);
     }
     platform::ErrorCode deleteFile(const std::string& p) override { return real_.deleteFile(p); }
     platform::ErrorCode deleteFolder(const std::string& p) override {
@@ -165,7 +174,7 @@ TEST_F(MySQLDumps, ShortFreeSpaceStopsTheDumpWith2019AndTheRequiredSize) {
 
 // A server of its own: the shared one holds other tests' databases, which
 // come and go while this one lists and dumps them all.
-TEST_F(MySQLDumps, DumpAllDatabasesWritesOneFileEachButNotTheServersOwn) {
+TEST_F(MySQLDumps, DumpAllDatabasesWritesOneFileEachButNotTheServersOwnReadableByItsOwnerOnly) {
     testsupport::TempFolder serverFolder;
     const auto own = mariadbtest::PrivateMariaDBServer::start(serverFolder / "server");
     struct Stop {
@@ -192,6 +201,12 @@ TEST_F(MySQLDumps, DumpAllDatabasesWritesOneFileEachButNotTheServersOwn) {
     EXPECT_EQ(std::find(databases.begin(), databases.end(), "mysql"), databases.end());
     EXPECT_EQ(std::find(databases.begin(), databases.end(), "information_schema"), databases.end());
     EXPECT_EQ(installer->dumpFilePath().empty(), false);
+    namespace fs = std::filesystem;
+    for (const std::string& name : dumps()) {
+        const auto permissions = fs::status(install / ("database/dumps/" + name)).permissions();
+        EXPECT_EQ(permissions & fs::perms::mask, fs::perms::owner_read | fs::perms::owner_write)
+            << name << " holds a whole database";
+    }
 }
 
 }  // namespace

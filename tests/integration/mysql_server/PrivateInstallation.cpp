@@ -55,11 +55,11 @@ void PrivateInstallation::TearDown() {
     ::unsetenv("TMPDIR");
 }
 
-void PrivateInstallation::initialize(const std::string& service) {
+void PrivateInstallation::initialize(const std::string& service, const std::string& package) {
     service_ = service;
     Quimbo::Args args = Quimbo::SplitArgumentLine(
         "1|" + install + "|MySQL|harvella.config|0|0|0|0|0|0|InstallMySQL|" +
-        testsupport::binDir() + "/porttool|/usr/bin/unzip|" + MYSQL_PACKAGE_ZIP + "|" +
+        testsupport::binDir() + "/porttool|/usr/bin/unzip|" + package + "|" +
         MYSQL_PACKAGE_FOLDER_NAME + "|" + service + "|");
     int count = static_cast<int>(args.size());
     installer = std::make_unique<Quimbo::MySQLDBInstaller>(system->services());

@@ -29,7 +29,8 @@ protected:
     void TearDown() override;
 
     // Gives the installer its 17 fields; the steps run on it.
-    void initialize(const std::string& service = serviceName);
+    void initialize(const std::string& service = serviceName,
+                    const std::string& package = MYSQL_PACKAGE_ZIP);
     // A path inside the MySQL folder.
     std::string mysql(const std::string& relative) const;
     std::string serviceState();

@@ -14,6 +14,9 @@ public:
     std::map<std::string, std::string> files;
     std::set<std::string> folders{"/", "/tmp"};
     std::set<std::string> privateFiles;
+    std::set<std::string> links;
+    // Lock files another process holds.
+    std::set<std::string> heldLocks;
     std::uint64_t freeBytes = 1ull << 40;
     FailureSchedule writes, deletes, creates, moves;
 
@@ -38,7 +41,7 @@ public:
         return e;
     }
     platform::ErrorCode replaceFileContent(const std::string& path, const std::string& bytes,
-                                           bool ownerOnly) override {
+                                           bool ownerOnly, platform::AtLink) override {
         const auto e = writeFile(path, bytes);
         if (e == 0 && ownerOnly) privateFiles.insert(path);
         return e;
@@ -52,6 +55,19 @@ public:
         if (!folders.erase(path)) return platform::winerr::pathNotFound;
         eraseBelow(path);
         return 0;
+    }
+    platform::Result<std::string> firstLinkUnder(const std::string& folder) override {
+        for (const auto& link : links)
+            if (link.rfind(folder + "/", 0) == 0) return {link, 0};
+        return {"", 0};
+    }
+    platform::Result<std::string> finalPath(const std::string& path) override { return {path, 0}; }
+    platform::Result<std::unique_ptr<platform::FileLock>> lockFile(
+        const std::string& path) override {
+        if (heldLocks.count(path))
+            return platform::Result<std::unique_ptr<platform::FileLock>>::failure(
+                platform::winerr::sharingViolation);
+        return {std::make_unique<platform::FileLock>(), 0};
     }
     platform::ErrorCode moveFolder(const std::string& from, const std::string& to) override {
         if (const auto e = moves.next()) return e;

@@ -10,7 +10,8 @@ namespace fakes {
 
 // Plays the MySQL client and mysqldump on the fake file system: reads the
 // command file the utility generated, hands the script to a responder and
-// writes its answer where the command file redirects the client's streams.
+// writes its errors where the command file redirects them; its rows come on
+// standard output.
 class FakeMySQLClient {
 public:
     struct Reply {
@@ -28,7 +29,7 @@ public:
         std::string sql;
         bool optionsPrivate = false;
         bool scriptPrivate = false;
-        // The output and error files existed, ours and private, before the client ran.
+        // The error file existed, ours and private, before the client ran.
         bool streamFilesPrivate = false;
     };
 
@@ -105,12 +106,9 @@ private:
             run.optionsPrivate = fake_.files.privateFiles.count(options) > 0;
             run.sql = fake_.files.files[input];
             run.scriptPrivate = fake_.files.privateFiles.count(input) > 0;
-            run.streamFilesPrivate = fake_.files.privateFiles.count(option(script, "1>")) > 0 &&
-                                     fake_.files.privateFiles.count(option(script, "2>")) > 0;
+            run.streamFilesPrivate = fake_.files.privateFiles.count(option(script, "2>")) > 0;
             reply = respond(run.sql);
-            fake_.files.files[option(script, "1>")] = reply.out;
             fake_.files.files[option(script, "2>")] = reply.err;
-            reply.out.clear();
         }
         runs.push_back(run);
         ScriptedChild child;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "fakes/FakeMySQLClient.h"
 #include "fakes/FakeServices.h"
 #include "frame/MainModule.h"
 
@@ -61,6 +62,44 @@ TEST(MainModule, MySQLCheckWithoutItsEightFieldsShowsItsMessageAndEndsWithZero) 
     EXPECT_EQ(runMain(fake, "2|a|b|c|4|e|f|g|h"), 0);
     ASSERT_EQ(fake.messageBoxes.shown.size(), 1u);
     EXPECT_EQ(fake.messageBoxes.shown[0], "MySQL DB check requires 8 parameters!");
+}
+
+// A check that cannot ask the server (no temporary folder for the client's
+// files), or whose run fails in a way nothing inside catches, answers "not
+// usable" and presses Next; it never ends by an uncaught failure (an abort
+// ends with 3 on Windows: "all good").
+TEST(MainModule, AMySQLCheckThatCannotAskTheServerAnswersNotUsableAndPressesNext) {
+    const struct {
+        const char* mode;
+        bool temporaryFolder;
+        int answer;
+    } cases[] = {
+        {"CheckDatabase", false, 1}, {"CheckRootUserPwd", false, 2}, {"CheckRootUserPwd", true, 1}};
+    for (const auto& c : cases) {
+        FakeServices fake;
+        fakes::FakeMySQLClient client(fake);
+        // The stored password is refused, and the dialog then shown fails.
+        client.respond = [](const std::string&) {
+            return fakes::FakeMySQLClient::Reply{"", "ERROR 1045 (28000): Access denied\n", 1};
+        };
+        fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(4)});
+        fake.files.folders.insert({"/inst", "/inst/MySQL", "/inst/MySQL/bin"});
+        fake.files.files["/inst/MySQL/bin/mysql"] = "";
+        if (!c.temporaryFolder) fake.files.folders.erase("/tmp");
+        EXPECT_EQ(runMain(fake, std::string("2|/inst|MySQL|harvella.config|7|HvMySQL|") + c.mode +
+                                    "|9.1"),
+                  c.answer)
+            << c.mode;
+        ASSERT_FALSE(fake.windows.calls.empty());
+        EXPECT_EQ(fake.windows.calls.back().rfind("post ", 0), 0u) << "Next not pressed";
+    }
+}
+
+TEST(MainModule, AnAccessCheckWithAHandleThatIsNotANumberAnswersNoUsers) {
+    FakeServices fake;
+    EXPECT_EQ(runMain(fake, "3|/db.mdb|next"), 1);
+    EXPECT_EQ(fake.messageBoxes.shown,
+              std::vector<std::string>{"Parameter 2 must be a window handle (a decimal number)!"});
 }
 
 }  // namespace

@@ -28,10 +28,12 @@ TEST(MySQLConfig, JoinsPathsWithTheSystemsSeparatorWithoutNormalising) {
 TEST(MySQLClientFiles, OptionsFileLeavesOutEveryEmptyValue) {
     MySQLConnection all{"/m", "127.0.0.1", "27351", "root", "pw", "harvella"};
     EXPECT_EQ(Quimbo::ClientOptionsText(all),
-              "[client]\nport=27351\nhost=127.0.0.1\nuser=root\npassword=pw\ndatabase=harvella\n");
-    EXPECT_EQ(Quimbo::ClientOptionsText(MySQLConnection{"/m", "", "", "", "", ""}), "[client]\n");
+              "[client]\nport=27351\nhost=127.0.0.1\nuser=root\npassword=pw\ndatabase=harvella\n"
+              "connect-timeout=20\n");
+    EXPECT_EQ(Quimbo::ClientOptionsText(MySQLConnection{"/m", "", "", "", "", ""}),
+              "[client]\nconnect-timeout=20\n");
     EXPECT_EQ(Quimbo::ClientOptionsText(MySQLConnection{"/m", "h", "", "u", "", "d"}),
-              "[client]\nhost=h\nuser=u\ndatabase=d\n");
+              "[client]\nhost=h\nuser=u\ndatabase=d\nconnect-timeout=20\n");
 }
 
 TEST(MySQLClientFiles, AValueTheFileFormatWouldCutIsQuotedAndEscaped) {
@@ -41,21 +43,23 @@ TEST(MySQLClientFiles, AValueTheFileFormatWouldCutIsQuotedAndEscaped) {
     EXPECT_EQ(Quimbo::OptionFileValue(" pad"), "\" pad\"") << "blanks at the ends are stripped";
     EXPECT_EQ(Quimbo::OptionFileValue("pad\t"), "\"pad\t\"") << "so are tabs";
     EXPECT_EQ(Quimbo::OptionFileValue("pw\nhost=elsewhere"), "\"pw\\nhost=elsewhere\"");
-    EXPECT_EQ(Quimbo::ToolCredentialsText(""), "[client]\n");
-    EXPECT_EQ(Quimbo::ToolCredentialsText("a;b"), "[client]\npassword=\"a;b\"\n");
+    EXPECT_EQ(Quimbo::ToolCredentialsText(""), "[client]\n[mysqladmin]\nconnect-timeout=20\n");
+    EXPECT_EQ(Quimbo::ToolCredentialsText("a;b"),
+              "[client]\npassword=\"a;b\"\n[mysqladmin]\nconnect-timeout=20\n");
 }
 
 TEST(MySQLClientFiles, CommandFileTextOnWindowsAndLinux) {
-    Quimbo::ClientRunFiles files{"C:\\T\\o.tmp", "C:\\T\\e.tmp", "C:\\T\\c.tmp.bat", "C:\\T\\p.tmp",
+    Quimbo::ClientRunFiles files{"C:\\T\\e.tmp", "C:\\T\\c.tmp.bat", "C:\\T\\p.tmp",
                                  "C:\\s q\\script.sql"};
     const std::string line =
         Quimbo::ClientCommandLine(fakes::windowsConventions(), "C:\\M\\bin\\mysql.exe", files);
     EXPECT_EQ(line,
               "\"C:\\M\\bin\\mysql.exe\" --defaults-file=\"C:\\T\\p.tmp\" "
-              "--default-character-set=utf8 -B -f  1> \"C:\\T\\o.tmp\" 2> \"C:\\T\\e.tmp\" < "
+              "--default-character-set=utf8 -B -f  2> \"C:\\T\\e.tmp\" < "
               "\"C:\\s q\\script.sql\"");
     EXPECT_EQ(Quimbo::ClientCommandFileText(fakes::windowsConventions(), 1251, line),
-              "CHCP  1251\r\n" + line);
+              "@CHCP  1251 >NUL\r\n@" + line)
+        << "cmd's own output would mix with the client's rows";
     EXPECT_EQ(Quimbo::ClientCommandFileText(fakes::linuxConventions(), 65001, line),
               "#!/bin/sh\n" + line);
 }
@@ -65,17 +69,18 @@ protected:
     MySQLConnection server{"/m", "127.0.0.1", "3306", "root", "secret", ""};
 };
 
-TEST_F(MySQLClientRun, RowsComeAfterTheColumnNamesAsPrintedAndTheRunLeavesOnlyTheOutputFile) {
+TEST_F(MySQLClientRun, RowsComeAfterTheColumnNamesAsPrintedAndTheRunLeavesNoFile) {
     client.respond = [](const std::string&) {
         return FakeMySQLClient::Reply{"a\tb\tc\r\n1\t\tNULL\r\nx\n", "", 0};
     };
     auto result = manager.sqlExec(server, "select 1;");
     ASSERT_FALSE(MySQLManager::sqlHasErrors(result)) << MySQLManager::sqlGetError(result);
-    EXPECT_EQ(temporaries(), 1u) << "only the output file lives while the result set is open";
+    EXPECT_EQ(temporaries(), 0u);
     ASSERT_EQ(client.runs.size(), 1u);
     EXPECT_EQ(client.runs[0].sql, "select 1;");
-    EXPECT_EQ(client.runs[0].options,
-              "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\n");
+    EXPECT_EQ(
+        client.runs[0].options,
+        "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\nconnect-timeout=20\n");
     EXPECT_TRUE(client.runs[0].optionsPrivate) << "the options file holds the password";
     EXPECT_TRUE(client.runs[0].scriptPrivate) << "statements may set passwords";
     EXPECT_TRUE(client.runs[0].streamFilesPrivate) << "the error file repeats statements";
@@ -152,7 +157,8 @@ TEST_F(MySQLClientRun, ReadyMadeQueriesFoldFailuresIntoTheirAnswers) {
     EXPECT_FALSE(manager.isDBempty("x", server));
     EXPECT_TRUE(manager.checkDBexists("x", server));
     EXPECT_EQ(client.runs.back().options,
-              "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\ndatabase=x\n");
+              "[client]\nport=3306\nhost=127.0.0.1\nuser=root\npassword=secret\ndatabase=x\n"
+              "connect-timeout=20\n");
     const auto engines = manager.getMySQLEngines(server);
     EXPECT_EQ(engines.at("InnoDB"), "DEFAULT");
     EXPECT_EQ(engines.size(), 2u);

@@ -129,7 +129,8 @@ TEST_F(MySQLDBInstallerTest, StepOperationsRaiseTheirNumbersWithTheRunsTexts) {
         }),
         Raised(2010, "Creating schema:\r\nError: ERROR 1005 (HY000): (errno: 121)\n\r\n", ""));
     EXPECT_EQ(client.runs.back().options,
-              "[client]\nport=-1\nhost=127.0.0.1\nuser=root\npassword=pw\ndatabase=harvella\n");
+              "[client]\nport=-1\nhost=127.0.0.1\nuser=root\npassword=pw\ndatabase=harvella\n"
+              "connect-timeout=20\n");
     EXPECT_EQ(raisedBy([&] { installer.ExecUpdateOrRaise("", "grant all;", "root", "pw", 2007); }),
               Raised(2007, "", "ERROR 1005 (HY000): (errno: 121)\n"));
     client.respond = [](const std::string&) { return FakeMySQLClient::Reply{"", "", 0}; };
@@ -140,6 +141,70 @@ TEST_F(MySQLDBInstallerTest, StepOperationsRaiseTheirNumbersWithTheRunsTexts) {
     EXPECT_EQ(
         raisedBy([&] { installer.RunCommandOrRaise("net start x", "start MySQL Service", 2005); }),
         Raised(2005, "start MySQL Service", "no such service"));
+}
+
+// "ReinstallHarvellaDB" on an installation whose server runs, with the client
+// answering as `respond` says.
+class DatabaseUpdateFlow : public MySQLDBInstallerTest {
+protected:
+    void SetUp() override {
+        initialize("ReinstallHarvellaDB");
+        for (const char* folder : {"/inst", "/inst/MySQL", "/inst/MySQL/bin"})
+            fake.files.folders.insert(folder);
+        fake.files.files["/inst/MySQL/bin/mysql"] = "";
+        fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(platform::svc::running)});
+    }
+    int run() {
+        return fakes::exitCodeOf([&] { installer.MakeDBAction(); });
+    }
+
+    FakeMySQLClient client{fake};
+};
+
+TEST_F(DatabaseUpdateFlow, AFailureWhileTheStoredRootPasswordIsRefusedStillStopsTheServer) {
+    fake.files.files["/inst/MySQL/bin/mysqladmin"] = "";
+    client.respond = [&](const std::string& sql) {
+        const bool admin =
+            fake.processes.commandLines.back().find("mysqladmin") != std::string::npos;
+        if (admin || sql.rfind("DROP", 0) == 0)
+            return FakeMySQLClient::Reply{"", "ERROR 1045 (28000): Access denied\n", 1};
+        return FakeMySQLClient::Reply{"Col\n", "", 0};
+    };
+    EXPECT_EQ(run(), 2016);
+    const auto& lines = fake.processes.commandLines;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "harvella-sc stop \"HvMySQL\""), lines.end())
+        << "the server was left running";
+}
+
+TEST_F(DatabaseUpdateFlow, AClientErrorThatRepeatsAGeneratedPasswordShowsItMasked) {
+    client.respond = [](const std::string& sql) {
+        if (sql.rfind("SELECT COUNT(1)", 0) == 0) return FakeMySQLClient::Reply{"n\n0\n", "", 0};
+        if (sql.rfind("GRANT", 0) == 0)
+            return FakeMySQLClient::Reply{"", "ERROR 1064 (42000): near '" + sql + "'\n", 1};
+        return FakeMySQLClient::Reply{"Col\n", "", 0};
+    };
+    EXPECT_EQ(run(), 2007);
+    // Every draw of the fake random source gives "o".
+    const std::string generated = "oooooooo";
+    EXPECT_NE(fake.console.out.find("IDENTIFIED BY '********'"), std::string::npos)
+        << fake.console.out;
+    for (const auto& call : fake.windows.calls)
+        EXPECT_EQ(call.find(generated), std::string::npos) << call;
+}
+
+TEST_F(DatabaseUpdateFlow, AUserCheckTheServerCouldNotAnswerGrantsTheStoredPasswordAgain) {
+    fake.files.files["/inst/harvella.config"] = "DBpassword=KeptPw1\r\n";
+    client.respond = [](const std::string& sql) {
+        if (sql.rfind("SELECT COUNT(1)", 0) == 0)
+            return FakeMySQLClient::Reply{"", "ERROR 2013 (HY000): Lost connection\n", 1};
+        return FakeMySQLClient::Reply{"Col\n", "", 0};
+    };
+    run();
+    std::vector<std::string> grants;
+    for (const auto& made : client.runs)
+        if (made.sql.rfind("GRANT", 0) == 0) grants.push_back(made.sql);
+    ASSERT_EQ(grants.size(), 1u);
+    EXPECT_NE(grants[0].find("IDENTIFIED BY 'KeptPw1'"), std::string::npos) << grants[0];
 }
 
 class MySQLDumpSteps : public MySQLDBInstallerTest {
@@ -263,12 +328,19 @@ protected:
         int count = static_cast<int>(args.size());
         installer.Initialize(args, count);
     }
+    // The unzip program unpacks a package whose top folder has that name.
+    void unzipUnpacks(const std::string& packageFolder) {
+        fake.processes.onLaunch = [this, packageFolder](const std::string& line) {
+            if (line.rfind("\"/uz\"", 0) == 0)
+                fake.files.folders.insert("/inst/Quimbo.unpacking/" + packageFolder);
+        };
+    }
 };
 
 TEST_F(MySQLServerSteps, EachStepShowsItsActionAndMovesTheBarByItsWeight) {
     namespace svc = platform::svc;
-    // Every program run succeeds; unzip leaves the package folder behind.
-    fake.files.folders.insert("/inst/mysql-pkg");
+    // Every program run succeeds.
+    unzipUnpacks("mysql-pkg");
     std::vector<platform::ServiceStatus> states;
     for (const auto state : {svc::stopped, svc::running, svc::running, svc::stopped})
         states.push_back(servicefakes::statusOf(state));
@@ -306,11 +378,23 @@ TEST_F(MySQLServerSteps, AScanWithoutAFreePortRaises2000AndEndsAtTheHighestPortT
     EXPECT_EQ(fake.processes.commandLines.back(), "\"/pt\" 32767 0.0.0.0");
 }
 
-TEST_F(MySQLServerSteps, APackageFolderNamedLikeTheMySQLFolderStaysWhereItWasUnpacked) {
+TEST_F(MySQLServerSteps, AServerProgramThatCannotStartFailsWithTheRunnersReason) {
+    fake.processes.launchError = platform::winerr::fileNotFound;
+    const std::string reason = "System error 2. File: /inst/MySQL/bin/mysqld";
+    EXPECT_EQ(raisedBy([&] { steps.initDataCatalog(); }), Raised(-1000, "", reason));
+    EXPECT_EQ(raisedBy([&] { steps.installService(); }),
+              Raised(2004, "install MySQL Service", reason));
+}
+
+TEST_F(MySQLServerSteps, APackageFolderNamedLikeTheMySQLFolderTakesThePlaceOfTheOldOne) {
     initializeWithFolders("MySQL", "MySQL");
     fake.files.folders.insert("/inst/MySQL");
+    fake.files.files["/inst/MySQL/old"] = "";
+    unzipUnpacks("MySQL");
     steps.unzip();
     EXPECT_TRUE(fake.files.folderExists("/inst/MySQL")) << "the unpacked server was deleted";
+    EXPECT_FALSE(fake.files.fileExists("/inst/MySQL/old"));
+    EXPECT_FALSE(fake.files.folderExists("/inst/Quimbo.unpacking"));
 }
 
 TEST_F(MySQLServerSteps, FolderNamesThatLeadOutOfTheInstallationFolderAreRefusedBeforeAnyDeletion) {

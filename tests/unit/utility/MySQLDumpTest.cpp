@@ -31,7 +31,8 @@ TEST_F(MySQLDump, EveryValueArrivesAsOneArgumentInOrderAfterTheCredentialsFile) 
                          "--single-transaction", "--skip-lock-tables", "--result-file=" + path}));
     EXPECT_EQ(client.runs[0].commandLine.find("s3cret"), std::string::npos)
         << "no password on the command line";
-    EXPECT_EQ(client.runs[0].options, "[client]\npassword=s3cret\n");
+    EXPECT_EQ(client.runs[0].options,
+              "[client]\npassword=s3cret\n[mysqladmin]\nconnect-timeout=20\n");
     EXPECT_TRUE(client.runs[0].optionsPrivate);
     EXPECT_EQ(temporaries(), 0u) << "the credentials file is deleted after the run";
     EXPECT_TRUE(fake.files.fileExists(path));

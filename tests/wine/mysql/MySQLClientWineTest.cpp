@@ -53,10 +53,11 @@ protected:
 TEST_F(MySQLClientUnderWine, TheClientGetsItsOptionsFileFirstAndTheScriptOnStandardInput) {
     auto result = manager.sqlExec(server, "select 1;\nselect 2;");
     ASSERT_FALSE(MySQLManager::sqlHasErrors(result)) << MySQLManager::sqlGetError(result);
-    EXPECT_EQ(rows(result), (std::vector<std::string>{
-                                "args: --default-character-set=utf8 -B -f", "[client]",
-                                "port=27351", "host=127.0.0.1", "user=root", "password=\"p#w\"",
-                                "database=harvella", "select 1;", "select 2;"}));
+    EXPECT_EQ(rows(result),
+              (std::vector<std::string>{"args: --default-character-set=utf8 -B -f", "[client]",
+                                        "port=27351", "host=127.0.0.1", "user=root",
+                                        "password=\"p#w\"", "database=harvella",
+                                        "connect-timeout=20", "select 1;", "select 2;"}));
 }
 
 TEST_F(MySQLClientUnderWine, ErrorsWarningsAndASilentFailureAreFailures) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -56,9 +57,12 @@ public:
     virtual EngineError createDatabase(const std::string& path,
                                        const std::string& collatingOrder) = 0;
     // A copy of the source in the engine's current file format, written to a
-    // destination that must not exist yet.
-    virtual EngineError compactDatabase(const std::string& source,
-                                        const std::string& destination) = 0;
+    // destination that must not exist yet. `whileHeld` runs after a good copy
+    // while no other program can write to the source yet, so that the copy
+    // can take its place without losing a write made meanwhile; a source in
+    // use fails as locked.
+    virtual EngineError compactDatabase(const std::string& source, const std::string& destination,
+                                        const std::function<void()>& whileHeld) = 0;
 };
 
 // What the Access database path asks of the system: DAO, ADO, the system's

@@ -99,10 +99,16 @@ public:
 
     // The source must pass SQLite's integrity check; the fresh copy gets the
     // source's permissions and owner, so that it can take the source's place.
-    EngineError compactDatabase(const std::string& source,
-                                const std::string& destination) override {
+    // An exclusive lock, kept (locking mode EXCLUSIVE) from the check until
+    // `whileHeld` has run, refuses a program in a transaction and keeps every
+    // other out: a row committed into the old file meanwhile would be lost.
+    EngineError compactDatabase(const std::string& source, const std::string& destination,
+                                const std::function<void()>& whileHeld) override {
         SqliteDatabase db;
-        if (EngineError e = db.open(source, SQLITE_OPEN_READONLY); e.failed) return e;
+        if (EngineError e = db.open(source, SQLITE_OPEN_READWRITE); e.failed) return e;
+        for (const char* statement :
+             {"PRAGMA locking_mode = EXCLUSIVE;", "BEGIN EXCLUSIVE;", "COMMIT;"})
+            if (EngineError e = db.run(statement).error; e.failed) return e;
         const auto check = db.run("PRAGMA integrity_check;");
         if (!check.ok()) return check.error;
         if (check.value.text != "ok")
@@ -116,6 +122,7 @@ public:
                 return engineError(jeterr::noPermission,
                                    "Cannot give the copy the owner of the original.");
         }
+        whileHeld();
         return {};
     }
 };

@@ -2,6 +2,8 @@
 // numbers whose meaning the callers decide on (locked, no permission, damaged).
 #include "sqlite_database.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <memory>
 
@@ -14,7 +16,17 @@ EngineError engineError(std::int32_t number, const std::string& description) {
 EngineError SqliteDatabase::open(const std::string& path, int flags) {
     close();
     path_ = path;
-    const int code = ::sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    // SQLite takes an empty file for an empty database; the engine it stands
+    // for does not.
+    struct stat info {};
+    if (!(flags & SQLITE_OPEN_CREATE) && ::stat(path.c_str(), &info) == 0 && info.st_size == 0)
+        return engineError(jeterr::unrecognizedFormat,
+                           "Unrecognized database format '" + path + "'.");
+    int code = ::sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    // SQLite opens lazily; the engine it stands for reads the file at once, so
+    // that a damaged or locked file fails here and not at the first statement.
+    if (code == SQLITE_OK)
+        code = ::sqlite3_exec(db_, "PRAGMA schema_version;", nullptr, nullptr, nullptr);
     if (code == SQLITE_OK) return {};
     EngineError error = failure(code);
     close();
