@@ -58,7 +58,8 @@ PlainLine reduceRtf(const std::string& rtf) {
         const char c = rtf[i];
         if (c == '{' && skipsGroup(rtf, i)) {
             i = endOfGroup(rtf, i);
-        } else if (c == '{' || c == '}') {
+        } else if (c == '{' || c == '}' || c == '\r' || c == '\n') {
+            // Raw line breaks are no text in RTF, as the Windows page shows.
             ++i;
         } else if (c == '\\' && i + 1 < rtf.size() &&
                    std::isalpha(static_cast<unsigned char>(rtf[i + 1]))) {

@@ -44,7 +44,15 @@ void guiManager::Initialize(const std::string& nextBtn, const std::string& backB
 
 std::string guiManager::MakeRTFStr(const std::string& Text, bool isError) {
     std::string escaped;
-    for (const char c : Text) {
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        const char c = Text[i];
+        // The rich edit reads a raw line break in RTF as nothing at all, which
+        // glued the lines of a client's error together: each becomes a paragraph.
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
+            escaped += "\\par ";
+            continue;
+        }
         if (c == '\\' || c == '{' || c == '}') escaped += '\\';
         escaped += c;
     }

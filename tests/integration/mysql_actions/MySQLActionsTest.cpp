@@ -1,34 +1,43 @@
-// Action 1 of build/bin/Quimbo as the installer runs it, on one stand-in
-// machine installed once: the action words in the order an installation
-// lives them and each failure the installer must be told about, on the test
-// MySQL package and the product database fixture. The tests run in this
-// order in one process; each leaves the product installed and stopped.
+// Actions 1, 2 and 6 of Quimbo as the installer runs them, on one machine
+// installed once: the action words in the order an installation lives them,
+// each failure the installer must be told about, and the checks of an
+// installed server, on the test MySQL package and the product database
+// fixture. Written once for both builds: ActionRunner.h says what each build
+// runs it with (build/bin/Quimbo on Linux, Quimbo.exe under Wine). The tests
+// run in this order in one process; each leaves the product installed and
+// stopped.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <thread>
 
+#include "ActionRunner.h"
+#include "frame/ServicesCmdModule.h"
 #include "mysql/MySQLManager.h"
 #include "support/SecretScan.h"
-#include "support/TestSupport.h"
+#include "support/SecretScanSystem.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using testsupport::readFile;
-using testsupport::writeFile;
+namespace svc = platform::svc;
+using runner::PageRun;
+using runner::readFile;
+using runner::writeFile;
+using Quimbo::serviceIsRunning;
+using Quimbo::serviceIsStopped;
+using Quimbo::serviceNotFound;
 
 const char* const recovery =
     "Harvella database files were manually removed. Trying to recover error.";
+const char* const service = "HvMySQL";
 
 std::string today() {
     char date[16];
@@ -43,168 +52,95 @@ int targetBase(const std::string& name) {
     return std::stoi(name.substr(name.find_first_of("0123456789", name.find('-') + 1)));
 }
 
-struct PageRun {
-    int exitCode;  // its low byte, as Linux keeps it
-    std::string out, page;
-    // How often the line went to the page's log.
-    long logged(const std::string& line) const {
-        long count = 0;
-        for (auto at = page.find("log: " + line + "\n"); at != std::string::npos;
-             at = page.find("log: " + line + "\n", at + 1))
-            ++count;
-        return count;
-    }
-};
+std::string padded(const std::string& password) {
+    return "abcdefg" + password + "hijklmnopqr\r\n";
+}
 
 struct Machine {
-    testsupport::TempFolder root;
-    std::string install = root / "Harvella Server";
+    runner::Machine places = runner::makeMachine();
     char name[8] = "quimbo";
     char* argv[2] = {name, nullptr};
     std::unique_ptr<platform::SystemServices> system = platform::makeSystemServices(1, argv);
     platform::Services& services = system->services();
     Quimbo::FileSystemObject fso{services.files, services.random, services.conventions};
     Quimbo::MySQLManager client{services};
+    ~Machine() { runner::dismantleMachine(places); }
 };
 
 class MySQLActions : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         machine = std::make_unique<Machine>();
-        fs::permissions(machine->root.path(), fs::perms(0755));
-        for (const char* folder : {"system", "temp", "Harvella Server/database/scripts"})
-            testsupport::makeFolders(machine->root / folder);
+        fs::create_directories(at("database/scripts"));
         shipScripts(10);
-        writeFile(install() + "/harvella.config", "IPaddress=127.0.0.1\r\n");
-        ::setenv("PATH", (testsupport::binDir() + ":" + std::getenv("PATH")).c_str(), 1);
-        ::setenv("HARVELLA_SYSTEM_ROOT", (machine->root / "system").c_str(), 1);
-        ::setenv("TMPDIR", (machine->root / "temp").c_str(), 1);
+        writeFile(at("harvella.config"), "IPaddress=127.0.0.1\r\n");
         machine->client.Initialize(machine->fso);
         // Both passwords are made inside the run: everything the scan saw is
         // searched for them afterwards.
         testsupport::SecretScan scan({});
+        const auto started = std::chrono::steady_clock::now();
         installed = quimbo("InstallMySQL");
-        installLeaks = scan.finish({machine->root.path()}, passwords());
-        installSawServer = scan.saw("mariadbd");
+        std::cout << "InstallMySQL took "
+                  << std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()
+                  << " s\n";
+        installLeaks = scan.finish(machine->places.watched, passwords());
+        installSawServer = scan.saw(runner::serverProgram());
     }
-    static void TearDownTestSuite() {
-        for (const char* command : {"stop Harvella", "delete Harvella", "stop HvMySQL"})
-            sc(command);
-        machine.reset();
+    static void TearDownTestSuite() { machine.reset(); }
+    void SetUp() override {
+        const std::string why =
+            runner::leftOut(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        if (!why.empty()) GTEST_SKIP() << why;
     }
     void TearDown() override {
-        EXPECT_TRUE(fs::is_empty(machine->root / "temp")) << "temporary files left behind";
+        EXPECT_TRUE(fs::is_empty(machine->places.temp)) << "temporary files left behind";
     }
 
-    static std::string install() { return machine->install; }
-    static std::string scripts() { return install() + "/database/scripts"; }
+    // A path in the installation, given with "/".
+    static std::string at(std::string relative) {
+        const std::string& separator = machine->services.conventions.separator;
+        for (auto slash = relative.find('/'); slash != std::string::npos;
+             slash = relative.find('/', slash + separator.size()))
+            relative.replace(slash, 1, separator);
+        return machine->places.install + separator + relative;
+    }
     static std::string dump(const std::string& name) {
-        return install() + "/database/dumps/" + name.substr(0, name.find('%')) + today() +
-               name.substr(name.find('%') + 1) + ".dmp";
+        return at("database/dumps/" + name.substr(0, name.find('%')) + today() +
+                  name.substr(name.find('%') + 1) + ".dmp");
     }
     static void shipScripts(int upToBase) {
-        for (const auto& script : fs::directory_iterator(MYSQL_SCRIPTS_DIR))
-            if (targetBase(script.path().filename()) <= upToBase)
-                fs::copy_file(script, scripts() + "/" + script.path().filename().string(),
+        for (const auto& script : fs::directory_iterator(runner::scriptsSource()))
+            if (targetBase(script.path().filename().string()) <= upToBase)
+                fs::copy_file(script, at("database/scripts/" + script.path().filename().string()),
                               fs::copy_options::overwrite_existing);
     }
     static void shipPatch16(const std::string& script) {
         shipScripts(15);
-        writeFile(scripts() + "/patch_16.mysql4.sql", script);
+        writeFile(at("database/scripts/patch_16.mysql4.sql"), script);
     }
-    static testsupport::ProgramRun sc(const std::string& arguments) {
-        return testsupport::runProgram(testsupport::binDir() + "/harvella-sc " + arguments);
+    static void removePatch16() { fs::remove(at("database/scripts/patch_16.mysql4.sql")); }
+
+    static std::string serviceState(const std::string& name) {
+        return Quimbo::GetServiceStatusText(machine->services.serviceManager, name);
     }
-    static std::string state() {
-        const std::string out = sc("query HvMySQL").out;
-        for (const char* known : {"RUNNING", "STOPPED"})
-            if (out.find(known) != std::string::npos) return known;
-        return "NOT FOUND";
-    }
-    static std::string config(const std::string& key) {
-        const std::string text = "\n" + readFile(install() + "/harvella.config");
-        const auto at = text.find("\n" + key + "=") + key.size() + 2;
-        return text.substr(at, text.find('\r', at) - at);
-    }
-    static std::string rootPassword() {
-        return readFile(install() + "/MySQL/data/data.ptc").substr(7, 8);
-    }
-    // Action 1's argument line, with the six page controls shown on the terminal page.
-    static std::string argumentLine(const std::string& word, const std::string& previousVersion,
-                                    const std::string& service = "HvMySQL") {
-        const std::string bin = testsupport::binDir();
-        return "1|" + install() + "|MySQL|harvella.config|1|2|3|4|5|6|" + word + "|" + bin +
-               "/porttool|/usr/bin/unzip|" MYSQL_PACKAGE_ZIP "|" MYSQL_PACKAGE_FOLDER_NAME "|" +
-               service + "|" + previousVersion;
-    }
-    static PageRun pageRun(int exitCode, const std::string& out, std::string page) {
-        page.erase(std::remove(page.begin(), page.end(), '\r'), page.end());
-        return PageRun{exitCode & 0xFF, out, page};
-    }
-    static PageRun quimbo(const std::string& word, const std::string& previousVersion = "",
-                          const std::string& service = "HvMySQL") {
-        const auto run =
-            testsupport::runProgram("\"" + testsupport::binDir() + "/Quimbo\" \"" +
-                                    argumentLine(word, previousVersion, service) + "\"");
-        return pageRun(run.exitCode, run.out, run.err);
-    }
-    // The same, with the MySQL server killed as soon as the page has shown
-    // `line`; the run must then end by itself within two minutes. A last patch
-    // that waits keeps the run on the server until the kill has landed.
-    static PageRun quimboKillingTheServerAt(const std::string& word,
-                                            const std::string& previousVersion,
-                                            const std::string& line) {
-        shipPatch16("select sleep(100);\n");
-        const std::string out = machine->root / "killed.out", page = machine->root / "killed.page";
-        const std::string program = testsupport::binDir() + "/Quimbo";
-        const std::string arguments = argumentLine(word, previousVersion);
-        const pid_t run = ::fork();
-        if (run == 0) {
-            ::freopen(out.c_str(), "w", stdout);
-            ::freopen(page.c_str(), "w", stderr);
-            ::execl(program.c_str(), program.c_str(), arguments.c_str(), nullptr);
-            ::_exit(127);
-        }
-        int status = 0;
-        bool killed = false;
-        for (int poll = 0; poll < 1200 && ::waitpid(run, &status, WNOHANG) == 0; ++poll) {
-            if (!killed && readFile(page).find("[page] log: " + line + "\n") != std::string::npos)
-                killed = killServer();
+    static std::string state() { return serviceState(service); }
+    // Starts or stops the MySQL service and waits, at most a minute, for it.
+    static void control(bool start) {
+        auto connection = machine->services.serviceManager.connect(svc::managerAllAccess);
+        ASSERT_TRUE(connection.ok());
+        auto handle = connection.value->open(service, svc::serviceAllAccess);
+        ASSERT_TRUE(handle.ok()) << "no service " << service;
+        if (start)
+            handle.value->start();
+        else
+            handle.value->control(svc::controlStop);
+        const std::string wanted = start ? serviceIsRunning : serviceIsStopped;
+        for (int poll = 0; poll < 600 && state() != wanted; ++poll)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        if (::waitpid(run, &status, WNOHANG) == 0) {
-            ::kill(run, SIGKILL);
-            ::waitpid(run, &status, 0);
-            ADD_FAILURE() << "the run did not end after its server was killed";
-        }
-        EXPECT_TRUE(killed) << "the page never showed \"" << line << "\"";
-        fs::remove(scripts() + "/patch_16.mysql4.sql");
-        return pageRun(WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(page));
+        EXPECT_EQ(state(), wanted);
     }
-    // Kills the server of this machine's installation; false when none runs.
-    static bool killServer() {
-        std::error_code ignored;
-        for (fs::directory_iterator entry("/proc", ignored), end; entry != end;
-             entry.increment(ignored)) {
-            const std::string commandLine = readFile(entry->path().string() + "/cmdline");
-            if (commandLine.find("mariadbd") != std::string::npos &&
-                commandLine.find(install() + "/MySQL/data") != std::string::npos)
-                return ::kill(std::stoi(entry->path().filename().string()), SIGKILL) == 0;
-        }
-        return false;
-    }
-    // The same with the installation's passwords, old and new, looked for on
-    // every command line and environment and in every file others may read.
-    static PageRun watched(const std::string& word, const std::string& previousVersion = "") {
-        testsupport::SecretScan scan(passwords());
-        const PageRun run = quimbo(word, previousVersion);
-        EXPECT_EQ(scan.finish({machine->root.path()}, passwords()), std::vector<std::string>{});
-        return run;
-    }
-    // The passwords the installation holds; none once it is gone.
-    static std::vector<std::string> passwords() {
-        if (!fs::exists(install() + "/MySQL/data/data.ptc")) return {};
-        return {rootPassword(), config("DBpassword")};
+    static void stopServer() {
+        if (state() == serviceIsRunning) control(false);
     }
     // Starts the server (unless a dependent started it) and waits until it
     // takes connections, instead of the flow's fixed 15 s. A server that a
@@ -212,19 +148,56 @@ protected:
     // machine starts slowly: the start is repeated until it holds.
     static void startServer() {
         for (int attempt = 0; attempt < 600; ++attempt) {
-            if (state() != "RUNNING") sc("start HvMySQL");
+            if (state() != serviceIsRunning) control(true);
             if (sql("select 1", "root", rootPassword())) return;
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
         }
         ADD_FAILURE() << "the server did not take connections within two minutes";
+    }
+
+    static std::string config(const std::string& key) {
+        const std::string text = "\n" + readFile(at("harvella.config"));
+        const auto found = text.find("\n" + key + "=");
+        if (found == std::string::npos) return "";
+        const auto start = found + key.size() + 2;
+        return text.substr(start, text.find('\r', start) - start);
+    }
+    static std::string ptc() { return at("MySQL/data/data.ptc"); }
+    static std::string rootPassword() { return readFile(ptc()).substr(7, 8); }
+
+    static std::string argumentLine(const std::string& word, const std::string& previousVersion,
+                                    const std::string& serviceName = service) {
+        return "1|" + machine->places.install + "|MySQL|harvella.config|" + runner::pageHandles() +
+               "|" + word + "|" + runner::toolFields() + "|" + serviceName + "|" + previousVersion;
+    }
+    static std::string checkLine(const std::string& mode) {
+        return "2|" + machine->places.install + "|MySQL|harvella.config|" + runner::nextHandle() +
+               "|" + service + "|" + mode + "|21.0";
+    }
+    static PageRun quimbo(const std::string& word, const std::string& previousVersion = "",
+                          const std::string& serviceName = service) {
+        return runner::quimboOnPage(argumentLine(word, previousVersion, serviceName));
+    }
+    // The same with the installation's passwords, old and new, looked for on
+    // every command line and environment and in every file others may read.
+    static PageRun watched(const std::string& word, const std::string& previousVersion = "") {
+        testsupport::SecretScan scan(passwords());
+        const PageRun run = quimbo(word, previousVersion);
+        EXPECT_EQ(scan.finish(machine->places.watched, passwords()), std::vector<std::string>{});
+        return run;
+    }
+    // The passwords the installation holds; none once it is gone.
+    static std::vector<std::string> passwords() {
+        if (!fs::exists(ptc())) return {};
+        return {rootPassword(), config("DBpassword")};
     }
     // The rows joined by "|"; nothing when the statement fails.
     static std::optional<std::string> sql(const std::string& statement, const std::string& user,
                                           const std::string& password) {
         const std::string url = config("DBurl");
         Quimbo::MySQLResultSet result =
-            machine->client.sqlExec({install() + "/MySQL", "127.0.0.1",
-                                     url.substr(url.rfind(':') + 1, 5), user, password, "harvella"},
+            machine->client.sqlExec({at("MySQL"), "127.0.0.1", url.substr(url.rfind(':') + 1, 5),
+                                     user, password, "harvella"},
                                     statement);
         if (result.hasErrors()) return std::nullopt;
         std::string rows;
@@ -243,25 +216,33 @@ protected:
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.logged("Setup completed successfully"), 1);
         EXPECT_NE(run.page.find("[page] progress 100%"), std::string::npos);
-        EXPECT_EQ(state(), "STOPPED") << "the service is left stopped";
+        EXPECT_EQ(state(), serviceIsStopped) << "the service is left stopped";
     }
     void expectFailure(const PageRun& run, int code, const std::string& out,
                        const std::string& line) {
-        EXPECT_EQ(run.exitCode, code & 0xFF) << run.page;
+        EXPECT_EQ(run.exitCode, runner::arrives(code)) << run.page;
         EXPECT_EQ(run.out, out);
         EXPECT_NE(run.page.find("[page] log: Failed to " + line), std::string::npos) << run.page;
         EXPECT_NE(run.page.find("[page] window 1 clicked"), std::string::npos);
     }
-
     // Which step the dead server fails depends on the moment: any of the
     // installer's failure numbers, with its red line and the wizard moved on.
     void expectKilledRunFailure(const PageRun& run, const std::string& verb) {
         bool known = false;
         for (int number = 2000; number <= 2019; ++number)
-            known = known || run.exitCode == (number & 0xFF);
+            known = known || run.exitCode == runner::arrives(number);
         EXPECT_TRUE(known) << "exit code " << run.exitCode << "\n" << run.page;
         expectFailure(run, run.exitCode, run.out,
                       verb + " database due to the following reason: ");
+    }
+    PageRun quimboKillingTheServerAt(const std::string& word, const std::string& previousVersion,
+                                     const std::string& line) {
+        // A last patch that waits keeps the run on the server until the kill has landed.
+        shipPatch16("select sleep(100);\n");
+        const PageRun run = runner::quimboKillingTheServerAt(
+            machine->places, argumentLine(word, previousVersion), line);
+        removePatch16();
+        return run;
     }
 
     static std::unique_ptr<Machine> machine;
@@ -279,16 +260,16 @@ TEST_F(MySQLActions, InstallMySQLSetsUpTheServerBothAccountsAndEveryPatchOnDisk)
     expectSuccess(installed);
     EXPECT_TRUE(installSawServer) << "the scan saw none of the run's programs";
     EXPECT_EQ(installLeaks, std::vector<std::string>{});
-    const std::string stored = readFile(install() + "/MySQL/data/data.ptc");
+    const std::string stored = readFile(ptc());
     EXPECT_EQ(stored.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"),
               26u);
     EXPECT_EQ(stored.substr(26), "\r\n");
-    EXPECT_EQ(testsupport::fileMode(install() + "/MySQL/data/data.ptc"), 0600u);
+    EXPECT_FALSE(testsupport::readableByOthers(ptc()));
     const std::string port = config("DBurl").substr(23, 5);
     EXPECT_EQ(config("DBurl"), "jdbc:mysql://127.0.0.1:" + port +
                                    "/harvella?useUnicode=yes&characterEncoding=UTF-8");
     EXPECT_EQ(
-        readFile(install() + "/MySQL/my-medium.ini"),
+        readFile(at("MySQL/my-medium.ini")),
         "[mysqld]\r\nsql_mode=NO_ENGINE_SUBSTITUTION,STRICT_TRANS_TABLES\r\nport=" + port + "\r\n");
     EXPECT_EQ(config("DBdriver") + " " + config("DBuser"), "org.gjt.mm.mysql.Driver harvella");
     for (const char* line : {"Created database harvella", "Applied patch #4-5.0"})
@@ -299,7 +280,37 @@ TEST_F(MySQLActions, InstallMySQLSetsUpTheServerBothAccountsAndEveryPatchOnDisk)
     EXPECT_EQ(patches(), "1.0,2.0,3.0,4.0,5.0,6.0,7.0,8.0,9.0,10.0");
     EXPECT_EQ(asRoot("select note from hv_user where login = 'guest'"),
               "first line;\\nsecond line");
-    sc("stop HvMySQL");
+    stopServer();
+}
+
+// Actions 6 and 2 as the installer asks them before it upgrades: the client's
+// version, the server's health, and a root password that no longer opens it,
+// asked for in the dialog (a wrong one first) and stored once accepted.
+TEST_F(MySQLActions, TheChecksOfAnInstalledServerAnswerAllGoodAndAskForARejectedRootPassword) {
+    const runner::Run version = runner::quimbo("6|" + machine->places.install);
+    EXPECT_EQ(version.exitCode, 0) << version.out;
+    EXPECT_EQ(version.out, "");
+
+    startServer();
+    const PageRun healthy = runner::quimboOnPage(checkLine("Default"));
+    EXPECT_EQ(healthy.exitCode, 3) << healthy.page;
+    EXPECT_NE(healthy.page.find("[page] window 1 clicked"), std::string::npos) << healthy.page;
+    EXPECT_EQ(runner::quimboOnPage(checkLine("CheckRootUserPwd")).exitCode, 3)
+        << "the stored password opens";
+
+    const std::string root = rootPassword();
+    writeFile(ptc(), padded("Wr0ngPwd"));
+    const PageRun asked =
+        runner::quimboAnsweringPasswords(checkLine("CheckRootUserPwd"), {"n0t it", root});
+    EXPECT_EQ(asked.exitCode, 3) << asked.page;
+    EXPECT_NE(asked.page.find("[page] window 1 clicked"), std::string::npos) << asked.page;
+    std::string stored = readFile(ptc());
+    EXPECT_EQ(stored.substr(7, root.size()), root) << stored;
+    stored.erase(7, root.size());
+    EXPECT_TRUE(std::all_of(stored.begin(), stored.end() - 2, ::isalpha) && stored.size() == 20 &&
+                stored.substr(18) == "\r\n")
+        << "7 letters, the password, 11 letters and CR LF: " << stored;
+    stopServer();
 }
 
 TEST_F(MySQLActions, ReinstallHarvellaDBDropsTheDatabaseAndGrantsANewPasswordWhenTheOldFails) {
@@ -307,7 +318,7 @@ TEST_F(MySQLActions, ReinstallHarvellaDBDropsTheDatabaseAndGrantsANewPasswordWhe
     asRoot("insert into hv_user (login) values ('marker')");
     // Put into the check's SQL as it stands, this password would pass the check.
     const std::string hostile = "x') or ('1'='1";
-    writeFile(install() + "/harvella.config",
+    writeFile(at("harvella.config"),
               "DBurl=" + config("DBurl") + "\r\nDBpassword=" + hostile + "\r\n");
     const PageRun run = watched("ReinstallHarvellaDB");
     expectSuccess(run);
@@ -316,7 +327,7 @@ TEST_F(MySQLActions, ReinstallHarvellaDBDropsTheDatabaseAndGrantsANewPasswordWhe
     startServer();
     EXPECT_TRUE(sql("select 1", "harvella", config("DBpassword")));
     EXPECT_EQ(asRoot("select count(*) from hv_user where login = 'marker'"), "0");
-    sc("stop HvMySQL");
+    stopServer();
 }
 
 TEST_F(MySQLActions, AnUpgradeWithDumpKeepsTheDataAndTakesTheOlderPatchesOfItsEdition) {
@@ -335,7 +346,7 @@ TEST_F(MySQLActions, AnUpgradeWithDumpKeepsTheDataAndTakesTheOlderPatchesOfItsEd
     EXPECT_EQ(asRoot("select count(*) from hv_user where login = 'marker'"), "1");
     // A database at base 14 that lost its invoice terms, for the repair.
     asRoot("drop table invoice_terms");
-    sc("stop HvMySQL");
+    stopServer();
 }
 
 TEST_F(MySQLActions, RepairKeepRestoresTheInvoiceTermsOfBase14AndTouchesNothingElse) {
@@ -348,21 +359,21 @@ TEST_F(MySQLActions, RepairKeepRestoresTheInvoiceTermsOfBase14AndTouchesNothingE
     startServer();
     EXPECT_EQ(asRoot("select count(*) from invoice_terms"), "0");
     EXPECT_EQ(asRoot("select count(*) from hv_user where login = 'marker'"), "1");
-    sc("stop HvMySQL");
+    stopServer();
 }
 
 TEST_F(MySQLActions, AFailingPatchEndsWith2010AndHandsOverTheDumpTakenBeforeIt) {
     shipPatch16("create tabel broken (id int);\n");
     startServer();
     const PageRun run = watched("ReinstallHarvellaDBWithDump", "5.2");
-    fs::remove(scripts() + "/patch_16.mysql4.sql");
+    removePatch16();
     expectFailure(run, 2010, dump("harvella-5.2-%-02"),
                   "update database due to the following reason: Failed to Failed to apply patch "
                   "#16:\nError: ");
     EXPECT_NE(run.page.find("ERROR 1064 (42000) at line 1:"), std::string::npos);
     EXPECT_NE(run.page.find(".Error: The operation failed.\n"), std::string::npos);
     EXPECT_EQ(run.logged(recovery), 0);
-    EXPECT_EQ(state(), "STOPPED");
+    EXPECT_EQ(state(), serviceIsStopped);
 }
 
 TEST_F(MySQLActions, ScriptsFailingOnConstraintsLeftBehindAreRetriedOnceThenReported) {
@@ -372,23 +383,23 @@ TEST_F(MySQLActions, ScriptsFailingOnConstraintsLeftBehindAreRetriedOnceThenRepo
         "create table c16 (id int, constraint fk16 foreign key (id) references a16 (id));\n");
     startServer();
     const PageRun run = watched("ReinstallHarvellaDB");
-    fs::remove(scripts() + "/patch_16.mysql4.sql");
+    removePatch16();
     expectFailure(run, 2010, "The operation failed.", "update database");
     EXPECT_NE(run.page.find("ERROR 1005 (HY000) at line 3:"), std::string::npos);
     EXPECT_EQ(run.logged(recovery), 1);
     EXPECT_EQ(run.logged("Removing Harvella database"), 2);
-    EXPECT_EQ(state(), "STOPPED");
+    EXPECT_EQ(state(), serviceIsStopped);
 }
 
 TEST_F(MySQLActions, ADumpThatDoesNotFitEndsWith2019WithTheBytesItNeeds) {
-    const std::string dumps = install() + "/database/dumps";
-    if (::mount("tmpfs", dumps.c_str(), "tmpfs", 0, "size=8k") != 0)
+    const std::string dumps = at("database/dumps");
+    if (!runner::mountSmallVolume(dumps))
         GTEST_SKIP() << "a small volume for the dumps needs the right to mount one";
     startServer();
     const PageRun versioned = watched("ReinstallHarvellaDBWithDump", "5.2");
     startServer();
     const PageRun repaired = watched("ReinstallHarvellaDBWithDumpRepairKeep", "5.2");
-    ::umount(dumps.c_str());
+    runner::unmountSmallVolume(dumps);
     EXPECT_GT(std::atol(versioned.out.c_str()), 8192) << versioned.out;
     expectFailure(versioned, 2019, versioned.out,
                   "update database due to the following reason: Failed to Dump database "
@@ -397,23 +408,35 @@ TEST_F(MySQLActions, ADumpThatDoesNotFitEndsWith2019WithTheBytesItNeeds) {
 }
 
 TEST_F(MySQLActions, AStopRefusedForARunningDependentEndsWith2006WithoutASecondAttempt) {
-    sc("create Harvella binPath= \"/bin/sleep 600\" depend= HvMySQL type= daemon");
-    ASSERT_EQ(sc("start Harvella").exitCode, 0);
+    runner::startDependentService(machine->places, service);
+    EXPECT_EQ(state(), serviceIsRunning) << "the dependent started it first";
     startServer();
     const PageRun run = watched("ReinstallHarvellaDB");
     expectFailure(run, 2006, run.out,
                   "update database due to the following reason: Failed to stop MySQL "
                   "Service.Error: ");
     EXPECT_NE(run.out.find("1051"), std::string::npos) << run.out;
-    EXPECT_EQ(state(), "RUNNING") << "stopped by a second attempt";
-    for (const char* command : {"stop Harvella", "delete Harvella", "stop HvMySQL"})
-        sc(command);
+    EXPECT_EQ(state(), serviceIsRunning) << "stopped by a second attempt";
+    runner::removeDependentService(machine->places);
+    EXPECT_EQ(state(), serviceIsStopped) << "stopped after its dependent";
+}
+
+// The launcher's "Harvella" registered on the MySQL service runs beside it
+// with the product's database and goes again.
+TEST_F(MySQLActions, TheLauncherInstalledOnTheMySQLServiceStartsAndStopsBesideIt) {
+    startServer();
+    runner::startDependentService(machine->places, service);
+    EXPECT_EQ(serviceState("Harvella"), serviceIsRunning);
+    EXPECT_TRUE(sql("select 1", "harvella", config("DBpassword"))) << "the server beside it";
+    runner::removeDependentService(machine->places);
+    EXPECT_EQ(serviceState("Harvella"), serviceNotFound);
+    EXPECT_EQ(state(), serviceIsStopped);
 }
 
 TEST_F(MySQLActions, AStartThatFailsEndsWith2005Or2017BeforeADump) {
     const PageRun plain = quimbo("ReinstallHarvellaDB", "", "HvMissing");
     const PageRun withDump = quimbo("ReinstallHarvellaDBWithDump", "5.2", "HvMissing");
-    const std::string error = "The HvMissing service could not be started.";
+    const std::string error = runner::serviceStartRefusal("HvMissing");
     expectFailure(plain, 2005, plain.out,
                   "update database due to the following reason: Failed to start MySQL "
                   "Service.Error: " +
@@ -442,7 +465,7 @@ TEST_F(MySQLActions, AServerKilledDuringThePatchesFailsTheRunAndTheNextRunComple
     startServer();
     asRoot("insert into hv_user (login) values ('marker')");
     const std::string before = patches();
-    sc("stop HvMySQL");
+    stopServer();
     const PageRun killed =
         quimboKillingTheServerAt("ReinstallHarvellaDBWithDump", "5.2", "Updating Database");
     expectKilledRunFailure(killed, "update");
@@ -452,7 +475,7 @@ TEST_F(MySQLActions, AServerKilledDuringThePatchesFailsTheRunAndTheNextRunComple
     expectSuccess(watched("ReinstallHarvellaDB"));
     startServer();
     EXPECT_EQ(patches(), before);
-    sc("stop HvMySQL");
+    stopServer();
 }
 
 TEST_F(MySQLActions, UninstallRemovesServiceAndFolderAndReportsNothing) {
@@ -461,8 +484,8 @@ TEST_F(MySQLActions, UninstallRemovesServiceAndFolderAndReportsNothing) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.logged("Setup completed successfully"), 0);
     EXPECT_EQ(run.page.find("[page] progress"), std::string::npos);
-    EXPECT_EQ(state(), "NOT FOUND");
-    EXPECT_FALSE(fs::exists(install() + "/MySQL"));
+    EXPECT_EQ(state(), serviceNotFound);
+    EXPECT_FALSE(fs::exists(at("MySQL")));
 }
 
 // The server dies while the install creates the database: the run ends by
@@ -473,15 +496,15 @@ TEST_F(MySQLActions, AServerKilledDuringTheInstallFailsTheRunAndAnUninstallClear
 
     const PageRun removed = watched("Uninstall");
     EXPECT_EQ(removed.exitCode, 0) << removed.page;
-    EXPECT_EQ(state(), "NOT FOUND");
-    EXPECT_FALSE(fs::exists(install() + "/MySQL"));
+    EXPECT_EQ(state(), serviceNotFound);
+    EXPECT_FALSE(fs::exists(at("MySQL")));
 }
 
 TEST_F(MySQLActions, AnUnknownWordIsASuccessThatDoesNothing) {
     const PageRun run = quimbo("reinstallmysql");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.page.find("action: "), run.page.find("action: Setup completed successfully"));
-    EXPECT_FALSE(fs::exists(install() + "/MySQL"));
+    EXPECT_FALSE(fs::exists(at("MySQL")));
 }
 
 }  // namespace

@@ -1,17 +1,24 @@
 #include "SecretScan.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
-#include "TestSupport.h"
+#include "SecretScanSystem.h"
 
 namespace testsupport {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 // The piece of `text` between two separators that holds position `at`: one
 // argument or variable of a /proc list, one line of a file.
@@ -67,13 +74,13 @@ void SecretScan::sampleUntilStopped() {
 void SecretScan::sampleOnce() {
     // Processes come and go while the folder is read: no error may end the sampling.
     std::error_code ignored;
-    for (fs::directory_iterator entry("/proc", ignored), end; entry != end;
+    for (fs::directory_iterator entry(processTable(), ignored), end; entry != end;
          entry.increment(ignored)) {
         const std::string pid = entry->path().filename().string();
         if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-        keep(readFile(entry->path().string() + "/cmdline"), "command line of process " + pid);
+        keep(readFile(entry->path() / "cmdline"), "command line of process " + pid);
         // Readable for our own processes only, which is where a leak would come from.
-        keep(readFile(entry->path().string() + "/environ"), "environment of process " + pid);
+        keep(readFile(entry->path() / "environ"), "environment of process " + pid);
     }
 }
 
@@ -91,10 +98,8 @@ void SecretScan::scanFolder(const std::string& folder) {
          entry != end; entry.increment(ignored)) {
         const std::string path = entry->path().string();
         lookIn(entry->path().filename().string(), '/', "name of " + path);
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-        if ((info.st_mode & S_IROTH) == 0) continue;
-        lookIn(readFile(path), '\n', "file readable by others " + path);
+        if (!entry->is_symlink() && entry->is_regular_file() && readableByOthers(path))
+            lookIn(readFile(path), '\n', "file readable by others " + path);
     }
 }
 

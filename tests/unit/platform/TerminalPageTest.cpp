@@ -27,7 +27,7 @@ const std::string redLine =
 
 TEST(TerminalPage, ReducesAnRtfLineToItsTextWithSingleBackslashes) {
     const auto line = platform::posix::reduceRtf(redLine);
-    EXPECT_EQ(line.text, "Failed: C:\\dir\n\r");
+    EXPECT_EQ(line.text, "Failed: C:\\dir\n");
     EXPECT_TRUE(line.red);
     EXPECT_FALSE(platform::posix::reduceRtf("{\\rtf1{\\colortbl;\\red0\\green0\\blue0;}x}").red);
 }

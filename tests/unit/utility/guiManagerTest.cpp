@@ -44,9 +44,11 @@ TEST(guiManagerRtf, WrapsTheTextInABlackOrRedArialDocument) {
     EXPECT_NE(red.find("{\\colortbl;\\red255\\green0\\blue0;}"), std::string::npos) << red;
 }
 
-TEST(guiManagerRtf, EscapesBackslashesAndBraces) {
+TEST(guiManagerRtf, EscapesBackslashesAndBracesAndMakesEachLineAParagraph) {
     const std::string rtf = guiManager::MakeRTFStr("C:\\dir\\{x}}", false);
     EXPECT_NE(rtf.find("\\fs20 C:\\\\dir\\\\\\{x\\}\\}\\cf0"), std::string::npos) << rtf;
+    const std::string lines = guiManager::MakeRTFStr("a:\r\nb\nc\rd", true);
+    EXPECT_NE(lines.find("\\fs20 a:\\par b\\par c\\par d\\cf0"), std::string::npos) << lines;
 }
 
 TEST(guiManagerOperations, CurrentActionAppendsABlackLineThenSetsTheLabel) {
