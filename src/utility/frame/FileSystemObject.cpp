@@ -55,10 +55,6 @@ std::string FileSystemObject::ReadAll(const std::string& path) {
     return valueOrRaise(files_.readFile(path), path);
 }
 
-void FileSystemObject::WriteAll(const std::string& path, const std::string& text) {
-    raiseOn(files_.writeFile(path, text), path);
-}
-
 void FileSystemObject::CreateNew(const std::string& path, const std::string& text) {
     raiseOn(files_.createNewFile(path, text), path);
 }

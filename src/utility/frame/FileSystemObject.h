@@ -24,7 +24,6 @@ public:
     bool FileExists(const std::string& path);
     bool FolderExists(const std::string& path);
     std::string ReadAll(const std::string& path);
-    void WriteAll(const std::string& path, const std::string& text);
     // A file that must not exist yet (nor a link in its place), private to its
     // owner from the first byte. Raises "File already exists" when it does.
     void CreateNew(const std::string& path, const std::string& text);
