@@ -39,5 +39,11 @@ sudo_cmd=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo_cmd[@]}" dpkg --add-architecture i386
 fi
-"${sudo_cmd[@]}" apt-get update -q
+# A mirror caught mid-sync fails the update for a minute or two: try again,
+# and in the end install from whatever indexes came through.
+for attempt in 1 2 3 4; do
+  "${sudo_cmd[@]}" apt-get update -q && break
+  echo "bootstrap: package index update failed (attempt $attempt)"
+  [ "$attempt" -lt 4 ] && sleep 30
+done
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
