@@ -43,6 +43,7 @@ Unicode true
 !define BACK_BUTTON 3
 ; Quimbo's longest step waits for its server and its tools; the page gives up after 20 minutes.
 !define POLL_MS 250
+!define SUCCESS_SHOWN_MS 1000
 !define POLL_LIMIT 4800
 
 Name "Harvella ${VERSION}"
@@ -590,11 +591,16 @@ Function WatchStep
     Call LogStepOutcome
     Call StartStep
   ${Else}
-    ; Quimbo has pressed Next and ended well: the click it posted moves on,
-    ; once this timer call has returned.
+    ; Quimbo has pressed Next and ended well: its success stays in sight for
+    ; a moment, then the page moves on.
     StrCpy $DatabaseDone 1
-    System::Call 'user32::PostMessage(p $HWNDPARENT, i ${WM_NOTIFY_OUTER_NEXT}, p 1, p 0)'
+    ${NSD_CreateTimer} LeaveDatabasePage ${SUCCESS_SHOWN_MS}
   ${EndIf}
+FunctionEnd
+
+Function LeaveDatabasePage
+  ${NSD_KillTimer} LeaveDatabasePage
+  System::Call 'user32::PostMessage(p $HWNDPARENT, i ${WM_NOTIFY_OUTER_NEXT}, p 1, p 0)'
 FunctionEnd
 
 ; A black line for a step that does not drive the page itself ($0).

@@ -5,8 +5,9 @@
 # database page shows as a failure, and once for real, with an Access
 # database), the launcher's stop and start with their progress dialog, the
 # login page answered by the test runtime standing for Java, the database
-# check, the uninstaller's pages, and Setup and the uninstaller in silent
-# mode. Every page is saved as a screenshot in build-win32/screenshots. Ends
+# check, the uninstaller's pages, Setup and the uninstaller in silent mode,
+# and Setup once more with a private MySQL server (the test package, whose
+# programs run Debian's MariaDB under Wine) up to its uninstaller. Every page is saved as a screenshot in build-win32/screenshots. Ends
 # with a summary table and exits 0 only when every step answered what an
 # installer expects.
 #
@@ -111,6 +112,7 @@ machine_parts() {
   echo "C:\\Java\\bin\\server\\jvm.dll (the test runtime), MSJET40.DLL, ADO; a damaged C:\\machine\\damaged.mdb"
 }
 setup_line() { echo "$(windows_path "$setup") /PORT=$port $*"; }
+# $1: how the database's address starts.
 login_page() {
   local url="http://127.0.0.1:$port/login.do" answer=""
   echo "GET $url"
@@ -120,12 +122,15 @@ login_page() {
     sleep 0.25
   done
   echo "The login page names the database: ${answer:-(no answer)}"
-  [[ $answer == jdbc:izmado:harvelladb* ]]
+  [[ $answer == "$1"* ]]
 }
 registry_key() { wine reg query "$1" >/dev/null 2>&1; }
 left_behind() {
   [ -e "$install_linux" ] && find "$install_linux" -printf 'file %P\n'
-  wine sc query Harvella 2>/dev/null | grep -q SERVICE_NAME && echo "the service Harvella"
+  local service
+  for service in Harvella HarvellaMySQL; do
+    wine sc query "$service" 2>/dev/null | grep -q SERVICE_NAME && echo "the service $service"
+  done
   local key
   for key in 'HKLM\SOFTWARE\Brenwick\Harvella' \
              'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Harvella' \
@@ -169,10 +174,10 @@ step "Setup (pages), a damaged database file" 3002 "the page shows the failure, 
 step "nothing left after the failed Setup" 0 "no folder, service or key" nothing_left
 step "Setup (pages), an Access database" 0 "database, files, service, started" \
   drive setup "$(setup_line)"
-step "login page" 0 "the test runtime answers" login_page
+step "login page" 0 "the test runtime answers" login_page jdbc:izmado:harvelladb
 step "Harvella_Access stop" 0 "the dialog: stopped" drive launcher "$install\\Harvella_Access.exe" stop
 step "Harvella_Access start" 0 "the dialog: started" drive launcher "$install\\Harvella_Access.exe" start
-step "login page" 0 "the test runtime answers" login_page
+step "login page" 0 "the test runtime answers" login_page jdbc:izmado:harvelladb
 step "Quimbo 3 database check" 0 "the database opens and holds a user" \
   drive run "\"$install\\database\\tools\\Quimbo.exe\" 3|$install\\database\\harvella.mdb"
 step "Harvella_Access stop" 0 "the dialog: stopped" drive launcher "$install\\Harvella_Access.exe" stop
@@ -180,8 +185,16 @@ step "uninstaller (pages)" 0 "service, files and keys removed" \
   drive uninstall "$install\\uninstall.exe"
 step "nothing left behind" 0 "no folder, service or key" nothing_left
 step "Setup /S" 0 "the same without pages" silent_setup
-step "login page" 0 "the test runtime answers" login_page
+step "login page" 0 "the test runtime answers" login_page jdbc:izmado:harvelladb
 step "uninstaller /S" 0 "all gone but the database" silent_uninstall
+step "nothing left behind" 0 "no folder, service or key" nothing_left
+step "Setup (pages), a private MySQL server" 0 "server, database, files, services, started" \
+  drive setup "$(setup_line)" mysql
+step "login page" 0 "the test runtime answers" login_page jdbc:mysql:
+step "Quimbo 2 database check" 3 "the database is whole and the product user logs in" \
+  drive run "\"$install\\database\\tools\\Quimbo.exe\" 2|$install|MySQL|harvella.config|0|HarvellaMySQL|CheckDatabase|7.2"
+step "uninstaller (pages)" 0 "services, MySQL server, files and keys removed" \
+  drive uninstall "$install\\uninstall.exe"
 step "nothing left behind" 0 "no folder, service or key" nothing_left
 summary
 echo

@@ -20,6 +20,7 @@ images=(
   root-password-dialog root-password-dialog-invalid
   setup-directory setup-database-choice setup-database-working setup-database-done
   setup-database-failed setup-installed setup-finish
+  setup-database-choice-mysql setup-database-mysql-working setup-database-mysql-done
   uninstall-confirm uninstall-question uninstall-done
 )
 
