@@ -23,6 +23,8 @@ struct MySQLDBInstallerSteps {
         installer.DumpHarvellaDatabase(rootPassword);
     }
 
+    void setRootPassword() { installer.SetRootPassword(); }
+
     std::int16_t findFreePort(const std::string& tool, std::int16_t start) {
         return installer.FindFreeMySQLPort(tool, start);
     }

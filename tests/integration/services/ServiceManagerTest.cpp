@@ -35,8 +35,11 @@ protected:
 
     // The test service in that mode, created, started and RUNNING; null otherwise.
     std::unique_ptr<platform::ServiceHandle> runningService(const std::string& name,
-                                                            const std::string& mode) {
-        auto created = connection->create(configOf(name, servicetests::testService(name, mode)));
+                                                            const std::string& mode,
+                                                            const std::string& dependency = "") {
+        ServiceConfig config = configOf(name, servicetests::testService(name, mode));
+        if (!dependency.empty()) config.dependencies = dependency + std::string(2, '\0');
+        auto created = connection->create(config);
         if (!created.ok() || created.value->start() != winerr::success ||
             waitForState(*created.value, svc::running) != svc::running)
             return nullptr;
@@ -170,15 +173,19 @@ TEST_F(ServiceManagerSeam, AControlThatCannotBeRecordedIsNotSent) {
     EXPECT_EQ(waitForState(service, svc::stopped), svc::stopped);
 }
 
-TEST_F(ServiceManagerSeam, AServiceOnItsWayDownTakesNoControl) {
-    auto running = runningService("Harvella", "lagging");
+TEST_F(ServiceManagerSeam, AServiceOnItsWayDownTakesNoControlAndKeepsItsDependencyRunning) {
+    auto dependency = runningService("MySQL", "normal");
+    ASSERT_TRUE(dependency) << "MySQL did not start";
+    auto running = runningService("Harvella", "lagging", "MySQL");
     ASSERT_TRUE(running) << "Harvella did not start";
     auto& service = *running;
     ASSERT_TRUE(service.control(svc::controlStop).ok());
     ASSERT_EQ(service.queryStatus().value.currentState, svc::stopPending);
     EXPECT_EQ(service.control(svc::controlStop).error, winerr::serviceCannotAcceptCtrl);
     EXPECT_EQ(service.control(svc::controlInterrogate).error, winerr::serviceCannotAcceptCtrl);
+    EXPECT_EQ(dependency->control(svc::controlStop).error, winerr::dependentServicesRunning);
     EXPECT_EQ(waitForState(service, svc::stopped), svc::stopped);
+    EXPECT_TRUE(dependency->control(svc::controlStop).ok());
 }
 
 TEST_F(ServiceManagerSeam, ProgramThatCannotBeRunFailsTheStartAndStaysStopped) {

@@ -169,6 +169,8 @@ TEST_F(ServiceProcessTest, NoReportPrecedesStartPendingOrFollowsStopped) {
         states.push_back(report.currentState);
     EXPECT_EQ(states, (std::vector<std::uint32_t>{svc::startPending, svc::startPending,
                                                   svc::running, svc::stopped}));
+    EXPECT_EQ(system.files.files.count(stopMarker), 0u)
+        << "a stop after STOPPED still asked the server";
 }
 
 TEST_F(ServiceProcessTest, StopRequestChecksTheRunningMarkerSixteenTimesAtMost) {

@@ -1,5 +1,6 @@
-// The POSIX content replace when the final rename fails. This program is
-// linked with --wrap=rename, so that a test can make the rename fail.
+// The POSIX content replace when the final rename fails, and for a file with a
+// second link. This program is linked with --wrap=rename, so that a test can make
+// the rename fail.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -50,6 +51,18 @@ TEST(PosixFileReplace, AFailedFinalRenameLeavesTheFileAndNoCopyOfTheNewContent) 
     }
     renameFailure = 0;
     EXPECT_EQ(readAll(target), "old");
+    std::filesystem::remove_all(folder);
+}
+
+TEST(PosixFileReplace, AFileWithASecondNameIsWrittenInPlaceSoThatBothNamesShowTheNewContent) {
+    char pattern[] = "/tmp/harvella-replace-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::filesystem::path folder = pattern;
+    const std::string target = folder / "harvella.config", other = folder / "shared.config";
+    std::ofstream(target) << "old";
+    std::filesystem::create_hard_link(target, other);
+    EXPECT_EQ(platform::posix::replaceFileContent(target, "new", false), 0u);
+    EXPECT_EQ(readAll(other), "new") << "the second name lost its link";
     std::filesystem::remove_all(folder);
 }
 

@@ -1,9 +1,11 @@
 // Decisions of the Access path that the end-to-end runs reach only at some
 // cost: the collating order per locale, the script splitting rules, the Jet
-// version arithmetic and DAO's failed registration under the installer page
-// (the copy and the regsvr32 run themselves are checked under Wine).
+// version arithmetic, the backup's space check at its edge and DAO's failed
+// registration under the installer page (the copy and the regsvr32 run
+// themselves are checked under Wine).
 #include <gtest/gtest.h>
 
+#include "access/AccessDBInstaller.h"
 #include "access/AccessScript.h"
 #include "access/CollatingOrders.h"
 #include "access/daoInstaller.h"
@@ -48,6 +50,24 @@ TEST(JetVersion, TheFirstThreeNumbersCountAndAnythingShorterIsNoVersion) {
         EXPECT_EQ(msJetChecker::VersionToInteger(broken), 0) << broken;
     EXPECT_TRUE(msJetChecker::IsVersionHigher("4.0.9511.0", "3.51.3328.0"));
     EXPECT_TRUE(msJetChecker::IsVersionLower("3.51.3328.0", "4.0.0"));
+}
+
+TEST(AccessBackup, ExactlyTheFilesSizeInFreeSpaceIsEnough) {
+    for (const std::uint64_t free : {9u, 10u}) {
+        fakes::FakeServices fake;
+        fake.files.folders.insert({"/inst", "/d"});
+        fake.files.files["/d/old.mdb"] = "0123456789";
+        fake.files.freeBytes = free;
+        Args args =
+            SplitArgumentLine("0|/inst|harvella.config|1|2|3|4|5|6|UpgradeWithBackUp|b|/d/old.mdb");
+        int count = static_cast<int>(args.size());
+        AccessDBInstaller installer(fake.services);
+        installer.Initialize(args, count);
+        const int exitCode = fakes::exitCodeOf([&] { installer.InstallDB(); });
+        EXPECT_EQ(exitCode == 3000, free < 10) << free << " bytes free, exit " << exitCode;
+        EXPECT_EQ(fake.files.files.count("/d/old-b.12082026.090507.mdb"), free < 10 ? 0u : 1u)
+            << free << " bytes free";
+    }
 }
 
 TEST(DaoSetup, AFailedRegistrationUnderTheInstallerPageSaysSoAndEndsWith3003) {

@@ -153,9 +153,30 @@ protected:
             fake.files.folders.insert(folder);
         fake.files.files["/inst/MySQL/bin/mysql"] = "";
         fake.serviceManager.add("HvMySQL", {servicefakes::statusOf(platform::svc::running)});
+        // The server stops when the service is told to.
+        fake.processes.onLaunch = [this, play = fake.processes.onLaunch](const std::string& line) {
+            play(line);
+            if (line.rfind("harvella-sc stop", 0) == 0)
+                fake.serviceManager.add("HvMySQL",
+                                        {servicefakes::statusOf(platform::svc::stopped)});
+        };
     }
     int run() {
         return fakes::exitCodeOf([&] { installer.MakeDBAction(); });
+    }
+    // The schema and the patches the update finds.
+    void withScripts(const std::vector<std::string>& names) {
+        fake.files.folders.insert("/inst/database");
+        fake.files.folders.insert("/inst/database/scripts");
+        fake.files.files["/inst/database/scripts/harvella.mysql4.sql"] = "schema;";
+        for (const auto& name : names)
+            fake.files.files["/inst/database/scripts/" + name] = name;
+    }
+    std::vector<std::string> statements() const {
+        std::vector<std::string> made;
+        for (const auto& one : client.runs)
+            if (!one.sql.empty()) made.push_back(one.sql);
+        return made;
     }
 
     FakeMySQLClient client{fake};
@@ -205,6 +226,64 @@ TEST_F(DatabaseUpdateFlow, AUserCheckTheServerCouldNotAnswerGrantsTheStoredPassw
         if (made.sql.rfind("GRANT", 0) == 0) grants.push_back(made.sql);
     ASSERT_EQ(grants.size(), 1u);
     EXPECT_NE(grants[0].find("IDENTIFIED BY 'KeptPw1'"), std::string::npos) << grants[0];
+}
+
+TEST_F(DatabaseUpdateFlow, ABase14SchemaGetsItsFixAndThePatchesRunBetweenTheFunctionSwitches) {
+    withScripts({"patch_14_fix.mysql4.sql", "patch_15.mysql4.sql"});
+    client.respond = [](const std::string& sql) {
+        if (sql == "show tables;") return FakeMySQLClient::Reply{"T\npatch_history\n", "", 0};
+        if (sql.rfind("select max(patch)", 0) == 0) return FakeMySQLClient::Reply{"m\n14\n", "", 0};
+        if (sql == "select * from invoice_terms;")
+            return FakeMySQLClient::Reply{"", "ERROR 1146 (42S02): no invoice_terms\n", 1};
+        return FakeMySQLClient::Reply{"Col\n", "", 0};
+    };
+    EXPECT_NO_THROW(installer.MakeDBAction());
+    const auto made = statements();
+    ASSERT_GE(made.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(made.end() - 4, made.end()),
+              (std::vector<std::string>{
+                  "patch_14_fix.mysql4.sql", "SET GLOBAL log_bin_trust_function_creators = 1",
+                  "patch_15.mysql4.sql", "SET GLOBAL log_bin_trust_function_creators = 0"}));
+}
+
+TEST_F(DatabaseUpdateFlow, ASchemaFailingOnATakenConstraintNameIsBuiltOnceMore) {
+    // The wording of servers that end the errno there; the integration
+    // server goes on with its meaning.
+    withScripts({});
+    int failures = 1;
+    client.respond = [&](const std::string& sql) {
+        if (sql == "schema;" && failures-- > 0)
+            return FakeMySQLClient::Reply{
+                "", "ERROR 1005 (HY000) at line 9: Can't create table 'harvella.t' (errno: 121)\n",
+                1};
+        return FakeMySQLClient::Reply{"Col\n", "", 0};
+    };
+    EXPECT_NO_THROW(installer.MakeDBAction());
+    const auto shown = labels();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(),
+                         "Harvella database files were manually removed. Trying to recover error."),
+              1);
+}
+
+TEST_F(DatabaseUpdateFlow, SettingsThatCannotBeSavedEndTheUpdateWith2011) {
+    withScripts({});
+    args = fields("ReinstallHarvellaDB", "");
+    args[3] = "missing/harvella.config";
+    int count = static_cast<int>(args.size());
+    installer.Initialize(args, count);
+    EXPECT_EQ(run(), 2011);
+}
+
+TEST_F(DatabaseUpdateFlow, AReinstallCountsOutOf175AndAFailureLeavesBackEnabled) {
+    initialize("ReinstallMySQL");
+    // Stopped, service and folder removed (6 + 6 + 11), a port found (3), then
+    // the package unpacks nothing.
+    EXPECT_EQ(run(), 2002);
+    EXPECT_EQ(progress(), 26);
+    std::string back;
+    for (const auto& call : fake.windows.calls)
+        if (call.rfind("enable 12 ", 0) == 0) back = call;
+    EXPECT_EQ(back, "enable 12 true");
 }
 
 class MySQLDumpSteps : public MySQLDBInstallerTest {
@@ -368,6 +447,27 @@ TEST_F(MySQLServerSteps, EachStepShowsItsActionAndMovesTheBarByItsWeight) {
                             "Configuring MySQL data catalog", "Installing MySQL service",
                             "Starting MySQL service", "Stopping MySQL service",
                             "Removing MySQL service", "Removing MySQL folder"}));
+}
+
+TEST_F(MySQLServerSteps, TheRootPasswordStepDropsAnonymousAccountsAndKeepsNoRefusedPassword) {
+    for (const char* folder : {"/inst/MySQL", "/inst/MySQL/bin", "/inst/MySQL/data"})
+        fake.files.folders.insert(folder);
+    fake.files.files["/inst/MySQL/bin/mysql"] = "";
+    FakeMySQLClient client(fake);
+    client.respond = [](const std::string& sql) {
+        if (sql == "SELECT COUNT(1) FROM user WHERE user=''")
+            return FakeMySQLClient::Reply{"n\n2\n", "", 0};
+        if (sql.rfind("ALTER USER", 0) == 0)
+            return FakeMySQLClient::Reply{"", "ERROR 1396 (HY000): refused\n", 1};
+        return FakeMySQLClient::Reply{"Col\n", "", 0};
+    };
+    EXPECT_EQ(std::get<0>(raisedBy([&] { steps.setRootPassword(); })), 2008);
+    bool deleted = false;
+    for (const auto& made : client.runs)
+        deleted = deleted || made.sql == "DELETE FROM user WHERE User=''";
+    EXPECT_TRUE(deleted) << "the anonymous accounts stay";
+    for (const auto& file : fake.files.files)
+        EXPECT_NE(file.first.rfind("/inst/MySQL/data/", 0), 0u) << file.first << " stays";
 }
 
 TEST_F(MySQLServerSteps, AScanWithoutAFreePortRaises2000AndEndsAtTheHighestPortTheSettingsHold) {
