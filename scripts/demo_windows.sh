@@ -73,7 +73,9 @@ echo "Machine: $machine (Wine prefix $WINEPREFIX, X display $DISPLAY)"
 drive=$WINEPREFIX/drive_c
 install="C:\\Program Files\\Harvella Server"
 install_linux="$drive/Program Files/Harvella Server"
-port=18080
+# The login page's port: away from the launcher's Wine tests (18080), which
+# may run beside the demo, and from the MySQL ports (27351 on).
+port=29080
 while (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; do port=$((port + 1)); done
 
 windows_path() { winepath -w "$1" 2>/dev/null; }
