@@ -1,6 +1,8 @@
 // The Linux stand-ins for the registry, the event log and the Win32 file
 // calls, as the launcher's core uses them.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +19,7 @@
 #include "runtime/LauncherSettings.h"
 #include "runtime/RegistryKey.h"
 #include "service/EventLogSource.h"
+#include "stand_ins/registry.h"
 
 namespace {
 
@@ -68,6 +71,20 @@ TEST_F(StandIns, TheEventSourceRegistrationIsWrittenAsLinesOfItsKey) {
               "TypesSupported=REG_DWORD:7\n"
               "CategoryMessageFile=REG_EXPAND_SZ:/opt/h/HarvellaWinLogMsgs.dll\n"
               "CategoryCount=REG_DWORD:6\n");
+}
+
+TEST_F(StandIns, AKeysWriterGivesUpOnAHolderThatDoesNotLetGo) {
+    platform::posix::PosixRegistry registry(std::chrono::milliseconds(300));
+    const auto key = registry.createKey("SOFTWARE\\Held");
+    ASSERT_TRUE(key.ok());
+    const int holder =
+        ::open((machine.root() + "/registry/HKEY_LOCAL_MACHINE/SOFTWARE/Held").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    EXPECT_EQ(registry.setValue(key.value, "Name", {platform::regtype::sz, "x"}),
+              platform::winerr::waitTimeout);
+    ::close(holder);
+    EXPECT_EQ(registry.setValue(key.value, "Name", {platform::regtype::sz, "x"}),
+              platform::winerr::success);
 }
 
 TEST_F(StandIns, EventsBecomeTabSeparatedLinesOfTheApplicationLog) {

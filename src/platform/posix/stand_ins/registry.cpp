@@ -2,7 +2,6 @@
 #include "registry.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,7 +129,9 @@ ErrorCode PosixRegistry::setValue(RegistryHandle key, const std::string& name,
         return winerr::invalidParameter;
     // Writers of one key take turns: each rewrites the whole file.
     Fd lock(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!lock.open() || ::flock(lock.get(), LOCK_EX) != 0) return setLastErrorFromErrno();
+    if (!lock.open()) return setLastErrorFromErrno();
+    if (const ErrorCode error = lockWithin(lock.get(), writerWait_, winerr::waitTimeout))
+        return error;
     std::string text;
     bool replaced = false;
     forEachLine(readValues(folder), [&](const std::optional<std::string>& lineName,

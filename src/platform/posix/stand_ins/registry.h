@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <map>
 #include <mutex>
 
@@ -10,6 +11,12 @@ namespace platform::posix {
 // are lines "Name=TYPE:data" of the file `values` in that folder.
 class PosixRegistry final : public Registry {
 public:
+    // Writers of one key take turns; one that waits longer than `writerWait`
+    // for the key's holder (a suspended process) fails with 258.
+    static constexpr std::chrono::milliseconds writerWaitLimit{30000};
+    explicit PosixRegistry(std::chrono::milliseconds writerWait = writerWaitLimit)
+        : writerWait_(writerWait) {}
+
     Result<RegistryHandle> openKey(const std::string& path) override;
     Result<RegistryHandle> createKey(const std::string& path) override;
     void closeKey(RegistryHandle key) override;
@@ -22,6 +29,7 @@ private:
     RegistryHandle remember(const std::string& folder);
     std::string folderOf(RegistryHandle key);
 
+    const std::chrono::milliseconds writerWait_;
     std::mutex mutex_;
     std::map<RegistryHandle, std::string> open_;
     RegistryHandle next_ = 1;

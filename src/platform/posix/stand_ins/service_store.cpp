@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <map>
 #include <sstream>
-#include <thread>
 
 #include "errno_map.h"
 #include "file_bytes.h"
@@ -24,7 +23,6 @@ namespace {
 using Fields = std::map<std::string, std::string>;
 
 constexpr std::size_t maxNameCharacters = 256;
-constexpr std::chrono::milliseconds lockRetry{2};
 
 Result<Fields> readFields(const std::string& path) {
     const auto text = readWholeFile(path);
@@ -100,17 +98,8 @@ StoreLock::StoreLock(std::chrono::milliseconds wait) {
         error_ = setLastErrorFromErrno();
         return;
     }
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    while (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
-        const bool held = errno == EWOULDBLOCK;
-        if (errno == EINTR) continue;
-        if (!held || std::chrono::steady_clock::now() >= deadline) {
-            error_ = held ? setLastError(winerr::serviceRequestTimeout) : setLastErrorFromErrno();
-            fd_.reset();
-            return;
-        }
-        std::this_thread::sleep_for(lockRetry);
-    }
+    error_ = lockWithin(fd_.get(), wait, winerr::serviceRequestTimeout);
+    if (error_ != winerr::success) fd_.reset();
 }
 
 std::string ServiceStore::servicesFolder() {

@@ -1,9 +1,11 @@
 #include "stand_in_files.h"
 
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <thread>
 
 #include "errno_map.h"
 
@@ -21,6 +23,18 @@ ErrorCode makeFolders(const std::string& path) {
             return setLastErrorFromErrno();
         if (slash == std::string::npos) return winerr::success;
     }
+}
+
+ErrorCode lockWithin(int fd, std::chrono::milliseconds wait, ErrorCode timedOut) {
+    constexpr std::chrono::milliseconds retry{2};
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) return setLastErrorFromErrno();
+        if (std::chrono::steady_clock::now() >= deadline) return setLastError(timedOut);
+        std::this_thread::sleep_for(retry);
+    }
+    return winerr::success;
 }
 
 std::string escapeLineValue(const std::string& bytes) {
