@@ -248,6 +248,12 @@ Function PrepareDatabaseFiles
   ${IfNot} ${FileExists} "$INSTDIR\*.*"
     StrCpy $CreatedInstDir 1
   ${EndIf}
+  ; An earlier installation's service stops first: its files are replaced,
+  ; and its MySQL server cannot stop under it. Where no service is installed
+  ; the launcher answers -1; a stop that fails shows in the steps after it.
+  ${If} ${FileExists} "$INSTDIR\Harvella_Access.exe"
+    ExecWait '"$INSTDIR\Harvella_Access.exe" stopsilent'
+  ${EndIf}
   ; The version already installed, from its Quimbo.exe: the MySQL steps and
   ; the Access backup's name take it.
   StrCpy $PreviousVersion ""
@@ -814,10 +820,15 @@ Section "Uninstall"
   DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
   DeleteRegKey HKLM "${PRODUCT_KEY}"
 
-  ; The data stays unless the user says otherwise (a silent run keeps it).
+  ; The data stays unless the user says otherwise (a silent run keeps it):
+  ; the Access database and its backups, the dumps Quimbo took of the MySQL
+  ; server's (whose own files went with it).
   ${If} ${FileExists} "$INSTDIR\database\harvella*.mdb"
-    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Delete the Harvella database and its backups in $INSTDIR\database as well?" /SD IDNO IDNO keep
+  ${OrIf} ${FileExists} "$INSTDIR\database\dumps\*.dmp"
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Delete the Harvella database, its backups and its dumps in $INSTDIR\database as well?" /SD IDNO IDNO keep
     Delete "$INSTDIR\database\harvella*.mdb"
+    Delete "$INSTDIR\database\dumps\*.dmp"
+    RMDir "$INSTDIR\database\dumps"
     keep:
   ${EndIf}
   Delete "$INSTDIR\database\scripts\*.sql"
