@@ -7,7 +7,8 @@
 # login page answered by the test runtime standing for Java, the database
 # check, the uninstaller's pages, Setup and the uninstaller in silent mode,
 # and Setup once more with a private MySQL server (the test package, whose
-# programs run Debian's MariaDB under Wine) up to its uninstaller. Every page is saved as a screenshot in build-win32/screenshots. Ends
+# programs run Debian's MariaDB under Wine), run again over that installation,
+# up to its uninstaller. Every page is saved as a screenshot in build-win32/screenshots. Ends
 # with a summary table and exits 0 only when every step answered what an
 # installer expects.
 #
@@ -195,6 +196,9 @@ step "Setup (pages), a private MySQL server" 0 "server, database, files, service
 step "login page" 0 "the test runtime answers" login_page jdbc:mysql:
 step "Quimbo 2 database check" 3 "the database is whole and the product user logs in" \
   drive run "\"$install\\database\\tools\\Quimbo.exe\" 2|$install|MySQL|harvella.config|0|HarvellaMySQL|CheckDatabase|7.2"
+step "Setup (pages) again, over the MySQL one" 0 "stopped, database repaired and kept, started" \
+  drive setup "$(setup_line)" mysql-again
+step "login page" 0 "the test runtime answers" login_page jdbc:mysql:
 step "uninstaller (pages)" 0 "services, MySQL server, files and keys removed" \
   drive uninstall "$install\\uninstall.exe"
 step "nothing left behind" 0 "no folder, service or key" nothing_left

@@ -21,6 +21,7 @@ images=(
   setup-directory setup-database-choice setup-database-working setup-database-done
   setup-database-failed setup-installed setup-finish
   setup-database-choice-mysql setup-database-mysql-working setup-database-mysql-done
+  setup-database-mysql-again-done
   uninstall-confirm uninstall-question uninstall-done
 )
 
