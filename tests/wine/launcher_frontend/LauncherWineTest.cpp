@@ -61,8 +61,11 @@ void expectWholeTextInRed(HWND dialog, int control) {
     ::ReleaseDC(nullptr, dc);
     EXPECT_LE(needed.bottom, place.bottom - place.top) << "lines cut off";
     EXPECT_TRUE(place.top >= 0 && place.right <= client.right && place.bottom <= client.bottom);
-    const auto pixels = winesupport::captureWindow(dialog);
-    EXPECT_TRUE(winesupport::showsColour(pixels, ::GetDlgItem(dialog, control), pureRed));
+    // Painted a moment after the text is set.
+    EXPECT_TRUE(waitFor([&] {
+        return winesupport::showsColour(winesupport::captureWindow(dialog),
+                                        ::GetDlgItem(dialog, control), pureRed);
+    })) << "the text is not shown in pure red";
 }
 
 // The share of the bar's middle row painted in the highlight colour.
@@ -336,8 +339,9 @@ TEST_F(LauncherUnderWine, InstallFromAFolderTheServiceManagerCannotStartIsRefuse
             ::DeleteFileW(program.c_str());
             ::RemoveDirectoryW(folder.c_str());
         }
-    } foreign{std::wstring(temp.path().begin(), temp.path().end()) +
-              L"\\\x041f\x0440\x043e\x0432\x0435\x0440\x043a\x0430"};
+    } foreign;
+    foreign.folder = std::wstring(temp.path().begin(), temp.path().end()) +
+                     L"\\\x041f\x0440\x043e\x0432\x0435\x0440\x043a\x0430";
     foreign.program = foreign.folder + L"\\Harvella_Access.exe";
     const std::string launcher = install + "\\Harvella_Access.exe";
     ASSERT_TRUE(::CreateDirectoryW(foreign.folder.c_str(), nullptr));
